@@ -1,0 +1,87 @@
+// The registry class: its key connection and the reading of values.
+#include "CReadWriteEasyReg.h"
+
+#include <string>
+#include <vector>
+
+#include "CReadWriteEasyRegData.h"
+
+namespace {
+
+// Everything the other operations do through the one handle: read, write and delete
+// values, create, delete and list subkeys (deleting a subkey needs only its parent).
+constexpr REGSAM kOpenAccess =
+    READ_CONTROL | KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS;
+
+}  // namespace
+
+CReadWriteEasyReg::~CReadWriteEasyReg() {
+  if (OpenKey) RegCloseKey(OpenKey);
+}
+
+bool CReadWriteEasyReg::OpenRegistry(HKEY RtHKey, const std::string& SbDr) noexcept {
+  IsOpen = false;
+  if (!RtHKey) return false;
+  try {
+    RootKey = RtHKey;
+    SubDir = SbDr;
+    if (OpenKey) {
+      CloseRegistry();
+      // A handle that would not close is of no more use; the new one takes its place.
+      OpenKey = nullptr;
+    }
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(RootKey, SubDir.c_str(), 0, kOpenAccess, &key) != ERROR_SUCCESS) return false;
+    OpenKey = key;
+    IsOpen = true;
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool CReadWriteEasyReg::CloseRegistry() noexcept {
+  if (!OpenKey) return false;
+  if (RegCloseKey(OpenKey) != ERROR_SUCCESS) return false;
+  OpenKey = nullptr;
+  IsOpen = false;
+  return true;
+}
+
+void CReadWriteEasyReg::OneBackOnKey() {
+  // The position counter of the path is 16-bit.
+  if (SubDir.size() > 32767) throw VbError(VbError::Overflow, "Overflow");
+  const size_t separator = SubDir.rfind('\\');
+  if (separator == std::string::npos)
+    throw VbError(VbError::InvalidArgument, "Invalid procedure call or argument");
+  SubDir.resize(separator);
+  CloseRegistry();
+  OpenRegistry(RootKey, SubDir);
+}
+
+Variant CReadWriteEasyReg::GetValue(const std::string& VarName, bool ReturnBinStr) {
+  if (!IsOpen) return Variant();
+  try {
+    DWORD type = 0;
+    DWORD size = 0;
+    LSTATUS rc = RegQueryValueExA(OpenKey, VarName.c_str(), nullptr, &type, nullptr, &size);
+    if (rc != ERROR_SUCCESS) return easyreg::QueryFailure(rc);
+
+    // The value may grow between the two queries: read again with the size it has now, so
+    // that no more bytes are used than were read.
+    std::vector<BYTE> data;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+      data.assign(size, 0);
+      rc = RegQueryValueExA(OpenKey, VarName.c_str(), nullptr, &type, data.data(), &size);
+      if (rc != ERROR_MORE_DATA) break;
+    }
+    if (rc != ERROR_SUCCESS) return easyreg::QueryFailure(rc);
+    if (size > data.size()) size = static_cast<DWORD>(data.size());
+
+    return easyreg::DecodeValue(
+        type, std::string_view(reinterpret_cast<const char*>(data.data()), size), ReturnBinStr);
+  } catch (...) {
+    // Memory ran out while reading: the conversion failed.
+    return Variant(std::string());
+  }
+}
