@@ -1,0 +1,329 @@
+#include "forms/Form.h"
+
+#include <algorithm>
+
+#include "forms/Twips.h"
+
+namespace forms {
+namespace {
+
+constexpr char kClassName[] = "WandrelForm";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT;
+constexpr int kFirstControlId = 100;
+
+void RegisterFormClass(WNDPROC windowProc) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExA(GetModuleHandleA(nullptr), kClassName, &wc)) return;
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = windowProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  RegisterClassExA(&wc);
+}
+
+HFONT CreateMessageFont() {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
+  return CreateFontIndirectA(&metrics.lfMessageFont);
+}
+
+std::unique_ptr<Control> MakeControl(const ControlDesign& design) {
+  switch (design.kind) {
+    case ControlKind::CommandButton: return std::make_unique<CommandButton>(design);
+    case ControlKind::CheckBox: return std::make_unique<CheckBox>(design);
+    case ControlKind::TextBox: return std::make_unique<TextBox>(design);
+    case ControlKind::Label: return std::make_unique<Label>(design);
+  }
+  return nullptr;
+}
+
+int16_t ModifierMask() {
+  int16_t mask = 0;
+  if (GetKeyState(VK_SHIFT) < 0) mask |= 1;
+  if (GetKeyState(VK_CONTROL) < 0) mask |= 2;
+  if (GetKeyState(VK_MENU) < 0) mask |= 4;
+  return mask;
+}
+
+Form* FormOfWindow(HWND window) {
+  HWND root = window ? GetAncestor(window, GA_ROOT) : nullptr;
+  for (Form* form : Forms()) {
+    if (form->IsLoaded() && form->hWnd() == root) return form;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::vector<Form*>& Forms() {
+  static std::vector<Form*> loaded;
+  return loaded;
+}
+
+Form::Form(FormDesign design) : design_(std::move(design)) {
+  for (const ControlDesign& control : design_.controls) controls_.push_back(MakeControl(control));
+  for (auto& control : controls_) control->Reset();
+}
+
+Form::~Form() {
+  // A form object that goes away takes its window with it, without running handlers of a
+  // half-destroyed object.
+  if (hwnd_) {
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    for (Timer* timer : timers_) timer->Detach();
+    DestroyWindow(hwnd_);
+    auto& forms = Forms();
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+  }
+}
+
+void Form::Load() {
+  if (loaded_) return;
+  loaded_ = true;  // a handler that uses the form while it loads must not load it again
+  RegisterFormClass(&Form::WindowProc);
+  for (auto& control : controls_) control->Reset();
+  for (Timer* timer : timers_) timer->Reset();
+  focus_ = nullptr;
+
+  RECT frame{0, 0, TwipsToPixelsX(design_.clientWidth), TwipsToPixelsY(design_.clientHeight)};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  hwnd_ = CreateWindowExA(kExStyle, kClassName, design_.caption.c_str(), kStyle, 0, 0,
+                          frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                          GetModuleHandleA(nullptr), this);
+  if (design_.iconResource) {
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(design_.iconResource));
+    if (icon) {
+      SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+      SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
+  }
+  font_.reset(CreateMessageFont());
+
+  // Windows are created in tab order, so that the z-order is the tab order.
+  std::vector<size_t> order(controls_.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return controls_[a]->design().tabIndex < controls_[b]->design().tabIndex;
+  });
+  for (size_t i : order) {
+    controls_[i]->CreateWindowOn(hwnd_, font_.get(), kFirstControlId + static_cast<int>(i));
+  }
+  for (size_t i = 0; i < timers_.size(); ++i) timers_[i]->Attach(hwnd_, i + 1);
+
+  Forms().push_back(this);
+  OnWindowCreated(hwnd_);
+  Form_Load();
+}
+
+void Form::Show() {
+  Load();
+  if (!hwnd_) return;
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  if (!focus_) FocusFirstControl();
+}
+
+HWND Form::hWnd() {
+  Load();
+  return hwnd_;
+}
+
+int Form::Left() {
+  Load();
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  return PixelsToTwipsX(r.left);
+}
+
+int Form::Top() {
+  Load();
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  return PixelsToTwipsY(r.top);
+}
+
+void Form::SetLeft(int twips) { MoveTo(twips, Top()); }
+void Form::SetTop(int twips) { MoveTo(Left(), twips); }
+
+void Form::MoveTo(int leftTwips, int topTwips) {
+  Load();
+  SetWindowPos(hwnd_, nullptr, TwipsToPixelsX(leftTwips), TwipsToPixelsY(topTwips), 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::ZOrderFront() {
+  Load();
+  UINT flags = SWP_NOMOVE | SWP_NOSIZE;
+  if (!IsWindowVisible(hwnd_)) flags |= SWP_NOACTIVATE;
+  SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, flags);
+}
+
+void Form::KeepOnScreen() {
+  Load();
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  if (MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &info)) return;
+  const RECT& work = info.rcWork;
+  LONG width = r.right - r.left, height = r.bottom - r.top;
+  LONG left = std::clamp(r.left, work.left, std::max(work.left, work.right - width));
+  LONG top = std::clamp(r.top, work.top, std::max(work.top, work.bottom - height));
+  SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::Hide() {
+  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+}
+
+bool Form::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+
+void Form::Unload() {
+  if (!loaded_) return;
+  Form_Unload();
+  OnWindowDestroying();
+  for (Timer* timer : timers_) timer->Detach();
+  for (auto& control : controls_) control->DestroyWindowNow();
+  HWND window = std::exchange(hwnd_, nullptr);
+  if (window) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    DestroyWindow(window);
+  }
+  font_.reset();
+  focus_ = nullptr;
+  loaded_ = false;
+  auto& forms = Forms();
+  forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+}
+
+void Form::DispatchKeyDown(HWND target, int16_t keyCode, int16_t shift) {
+  if (Control* control = FindByWindow(target)) {
+    if (control->KeyDown) control->KeyDown(keyCode, shift);
+  } else if (target == hwnd_) {
+    Form_KeyDown(keyCode, shift);
+  }
+}
+
+CommandButton& Form::Button(const std::string& name) {
+  return dynamic_cast<CommandButton&>(*Find(name, -1));
+}
+
+CheckBox& Form::Check(const std::string& name, int index) {
+  return dynamic_cast<CheckBox&>(*Find(name, index));
+}
+
+TextBox& Form::Text(const std::string& name) { return dynamic_cast<TextBox&>(*Find(name, -1)); }
+
+Control* Form::Find(const std::string& name, int index) const {
+  for (const auto& control : controls_) {
+    if (control->design().name == name && control->design().index == index) return control.get();
+  }
+  return nullptr;
+}
+
+Control* Form::FindByWindow(HWND window) const {
+  for (; window && window != hwnd_; window = GetParent(window)) {
+    for (const auto& control : controls_) {
+      if (control->hWnd() == window) return control.get();
+    }
+  }
+  return nullptr;
+}
+
+void Form::FocusFirstControl() {
+  Control* first = nullptr;
+  for (const auto& control : controls_) {
+    if (!control->TakesFocus() || !control->Enabled() || !control->hWnd()) continue;
+    if (!first || control->design().tabIndex < first->design().tabIndex) first = control.get();
+  }
+  focus_ = first ? first->hWnd() : hwnd_;
+  SetFocus(focus_);
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                  LPARAM lParam) noexcept {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!form) return DefWindowProcA(window, message, wParam, lParam);
+  if (message == WM_NCCREATE) form->hwnd_ = window;
+  try {
+    return form->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    // A failing handler ends its own event, never the program.
+    return 0;
+  }
+}
+
+LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (Control* control = FindByWindow(reinterpret_cast<HWND>(lParam))) {
+        control->OnCommand(HIWORD(wParam));
+      }
+      return 0;
+    case WM_TIMER:
+      for (Timer* timer : timers_) {
+        if (timer->id() == wParam && timer->Enabled() && timer->Tick) {
+          timer->Tick();
+          break;
+        }
+      }
+      return 0;
+    case WM_CLOSE:
+      Form_Close();
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) focus_ = focus;
+      } else if (focus_ && IsWindow(focus_) && IsWindowEnabled(focus_)) {
+        SetFocus(focus_);
+        return 0;
+      } else {
+        FocusFirstControl();
+        return 0;
+      }
+      break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+void RunMessageLoop() {
+  MSG msg;
+  while (!Forms().empty()) {
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) break;
+    if (PreTranslate(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+bool PreTranslate(MSG& msg) {
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+  Form* form = FormOfWindow(msg.hwnd);
+  if (!form) return false;
+  if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+    form->DispatchKeyDown(msg.hwnd, static_cast<int16_t>(msg.wParam), ModifierMask());
+    // The handler may have unloaded the form.
+    if (!form->IsLoaded()) return true;
+  }
+  return IsDialogMessageA(form->hWnd(), &msg) != FALSE;
+}
+
+}  // namespace forms

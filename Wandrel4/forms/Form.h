@@ -1,0 +1,92 @@
+// A form: a fixed-size tool window built from its design table. It loads on first use,
+// shows modeless, hides without losing anything, and unloads; Forms() lists the loaded ones
+// and the message loop runs until that list is empty.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Handles.h"
+#include "forms/Controls.h"
+#include "forms/Design.h"
+#include "forms/Timer.h"
+
+namespace forms {
+
+class Form {
+public:
+  explicit Form(FormDesign design);
+  virtual ~Form();
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  bool IsLoaded() const { return loaded_; }
+  // Each of these loads the form first if it is not loaded.
+  void Load();
+  void Show();
+  HWND hWnd();
+  int Left();  // twips, outer edge
+  int Top();
+  void SetLeft(int twips);
+  void SetTop(int twips);
+  // Brings the window to the front of the z-order; a hidden window stays hidden.
+  void ZOrderFront();
+  // Moves a window that lies on no monitor onto the nearest monitor's work area.
+  void KeepOnScreen();
+
+  void Hide();
+  bool Visible() const;
+  void Unload();
+
+  const std::string& Caption() const { return design_.caption; }
+
+  // Key-down from the message loop: once, to the focused control, or to the form itself.
+  void DispatchKeyDown(HWND target, int16_t keyCode, int16_t shift);
+
+protected:
+  virtual void Form_Load() {}
+  virtual void Form_Unload() {}
+  virtual void Form_KeyDown(int16_t& /*KeyCode*/, int16_t& /*Shift*/) {}
+  // The close box. Unloads the form unless a form decides otherwise.
+  virtual void Form_Close() { Unload(); }
+  // Around the window's life, for things that live on the window besides the controls.
+  virtual void OnWindowCreated(HWND /*window*/) {}
+  virtual void OnWindowDestroying() {}
+
+  CommandButton& Button(const std::string& name);
+  CheckBox& Check(const std::string& name, int index = -1);
+  TextBox& Text(const std::string& name);
+  void AddTimer(Timer& timer) { timers_.push_back(&timer); }
+
+private:
+  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  Control* Find(const std::string& name, int index) const;
+  Control* FindByWindow(HWND window) const;
+  void FocusFirstControl();
+  void MoveTo(int leftTwips, int topTwips);
+
+  FormDesign design_;
+  std::vector<std::unique_ptr<Control>> controls_;
+  std::vector<Timer*> timers_;
+  UniqueHfont font_;
+  HWND hwnd_ = nullptr;
+  HWND focus_ = nullptr;
+  bool loaded_ = false;
+};
+
+// The loaded forms, in the order they were loaded.
+std::vector<Form*>& Forms();
+
+// Delivers messages until no form is loaded any more.
+void RunMessageLoop();
+
+// Keyboard handling that belongs to the forms (key-down events, tab navigation). True when
+// the message was handled and must not be dispatched again.
+bool PreTranslate(MSG& msg);
+
+}  // namespace forms

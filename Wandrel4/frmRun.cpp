@@ -1,0 +1,141 @@
+#include "frmRun.h"
+
+#include "basDecs.h"
+#include "forms/MsgBox.h"
+#include "frmConfig.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr char kAuthor[] = "the Wandrel team";
+constexpr char kWebAddress[] = "https://wandrel.example.org";
+constexpr char kEmail[] = "support@wandrel.example.org";
+
+forms::FormDesign RunDesign() {
+  using forms::ControlKind;
+  return {"Wandrel 4",
+          1800,
+          360,
+          IDI_WANDREL,
+          {
+              {ControlKind::CommandButton, "cmdRun", -1, "OFF", 0, 0, 855, 375, 0},
+              {ControlKind::CommandButton, "cmdAbout", -1, "?", 840, 0, 255, 375, 1},
+              {ControlKind::CommandButton, "cmdConfig", -1, "Config", 1080, 0, 735, 375, 2},
+          }};
+}
+
+}  // namespace
+
+std::string AboutText() {
+  return std::string("Wandrel v4") + std::string(13, ' ') + "By " + kAuthor + "\r\n" + "\r\n" +
+         kWebAddress + "\r\n" + std::string(15, ' ') + kEmail + "\r\n" + "\r\n" +
+         "Questions, Comments, or suggestions, please e-mail or visit the website.";
+}
+
+FrmRun::FrmRun()
+    : forms::Form(RunDesign()),
+      cmdRun(Button("cmdRun")),
+      cmdAbout(Button("cmdAbout")),
+      cmdConfig(Button("cmdConfig")) {
+  cmdRun.Click = [this] { cmdRun_Click(); };
+  cmdAbout.Click = [this] { cmdAbout_Click(); };
+  cmdConfig.Click = [this] { cmdConfig_Click(); };
+  Timermove.Tick = [this] { Timermove_Timer(); };
+  Timertest.Tick = [this] { Timertest_Timer(); };
+  AddTimer(Timermove);
+  AddTimer(Timertest);
+}
+
+FrmRun::~FrmRun() = default;
+
+void FrmRun::Form_Load() {
+  basDecs::SharedState& shared = basDecs::Shared();
+  shared.currentLocation = -1;
+  shared.running = false;
+  suspended_ = false;
+  Timermove.SetInterval(basDecs::StepPeriod(shared.jumpInterval));
+  // Where it has no saved place, the window starts at the top right of the work area.
+  RECT work{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  RECT frame{};
+  GetWindowRect(hWnd(), &frame);
+  SetWindowPos(hWnd(), nullptr, work.right - (frame.right - frame.left), work.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hWnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+}
+
+void FrmRun::cmdRun_Click() {
+  basDecs::SharedState& shared = basDecs::Shared();
+  if (shared.running) {
+    SwitchOff();
+  } else {
+    shared.running = true;
+    cmdRun.SetCaption("ON");
+    if (!suspended_) Timermove.SetEnabled(true);  // the watchdog starts with the first step
+  }
+}
+
+void FrmRun::SwitchOff() {
+  basDecs::Shared().running = false;
+  cmdRun.SetCaption("OFF");
+  Timermove.SetEnabled(false);
+  Timertest.SetEnabled(false);
+}
+
+void FrmRun::Timermove_Timer() {
+  basDecs::SharedState& shared = basDecs::Shared();
+  if (shared.currentLocation < -1 || shared.currentLocation > basDecs::kLocationCount - 2) {
+    shared.currentLocation = -1;
+  }
+  ++shared.currentLocation;
+  const basDecs::Location& location = shared.locations[static_cast<size_t>(shared.currentLocation)];
+  SetCursorPos(location.x, location.y);
+  shared.expected = POINT{location.x, location.y};
+  if (location.clickHere) basDecs::LeftClick();
+  Timertest.SetEnabled(true);
+  if (shared.currentLocation == basDecs::kLocationCount - 1) shared.currentLocation = -1;
+}
+
+void FrmRun::Timertest_Timer() {
+  const basDecs::SharedState& shared = basDecs::Shared();
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  bool moved = cursor.x != shared.expected.x || cursor.y != shared.expected.y;
+  if (moved && shared.stopMovement) SwitchOff();
+}
+
+void FrmRun::cmdAbout_Click() { forms::MsgBox(AboutText(), "About Wandrel4"); }
+
+void FrmRun::cmdConfig_Click() {
+  frmConfig().cmdCancel.SetEnabled(true);
+  SuspendCycle();
+  frmConfig().Show();
+  Hide();
+}
+
+void FrmRun::SuspendCycle() {
+  suspended_ = true;
+  Timermove.SetEnabled(false);
+  Timertest.SetEnabled(false);
+}
+
+void FrmRun::ResumeCycle() {
+  suspended_ = false;
+  if (basDecs::Shared().running) Timermove.SetEnabled(true);
+}
+
+void FrmRun::cKestrow_MouseDown() { ZOrderFront(); }
+
+void FrmRun::cKestrow_MouseDblClick() { cmdRun_Click(); }
+
+void FrmRun::Form_Unload() {
+  CReadWriteEasyReg& registry = basDecs::Registry();
+  registry.OpenRegistry(HKEY_CURRENT_USER, basDecs::kSettingsKey);
+  registry.CreateValue("PrgmLocX", Variant(static_cast<int32_t>(Left())), REG_SZ);
+  registry.CreateValue("PrgmLocY", Variant(static_cast<int32_t>(Top())), REG_SZ);
+  registry.CloseRegistry();
+}
+
+void FrmRun::OnWindowCreated(HWND /*window*/) {}
+
+void FrmRun::OnWindowDestroying() {}

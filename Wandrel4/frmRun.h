@@ -1,0 +1,45 @@
+// The run window: ON/OFF, About and Config, always on top, with the tray icon control; it
+// owns the movement cycle that jumps the cursor through the eight locations.
+#pragma once
+
+#include "forms/Form.h"
+
+class FrmRun : public forms::Form {
+public:
+  FrmRun();
+  ~FrmRun() override;
+
+  forms::CommandButton& cmdRun;
+  forms::CommandButton& cmdAbout;
+  forms::CommandButton& cmdConfig;
+  forms::Timer Timermove{7000, false};  // one step of the cycle per period
+  forms::Timer Timertest{400, false};   // the real-movement watchdog
+
+  void cmdRun_Click();
+  void Timermove_Timer();
+  void Timertest_Timer();
+  void cmdAbout_Click();
+  void cmdConfig_Click();
+  void cKestrow_MouseDown();
+  void cKestrow_MouseDblClick();
+
+  // While the configuration window is open the cycle holds still, so that it neither moves
+  // the cursor nor advances the index that location capture fills.
+  void SuspendCycle();
+  // Back from the configuration window: a cycle that was ON continues with a fresh period.
+  void ResumeCycle();
+
+protected:
+  void Form_Load() override;
+  void Form_Unload() override;
+  void OnWindowCreated(HWND window) override;
+  void OnWindowDestroying() override;
+
+private:
+  void SwitchOff();
+
+  bool suspended_ = false;  // the configuration window is open
+};
+
+// The About box's text, line by line.
+std::string AboutText();

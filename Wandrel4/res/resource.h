@@ -1,0 +1,4 @@
+// Resource identifiers of Wandrel4.exe.
+#pragma once
+
+#define IDI_WANDREL 1
