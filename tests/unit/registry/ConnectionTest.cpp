@@ -118,6 +118,19 @@ TEST_F(Connection, OneBackOnKeyWithoutSeparatorRaisesAndChangesNothing) {
   EXPECT_TRUE(reg.CloseRegistry());
 }
 
+TEST_F(Connection, OneBackOnKeyOnAnOverlongPathIsOverflow) {
+  CReadWriteEasyReg reg;
+  const std::string overlong = std::string(32767, 'a') + "\\b";
+  reg.OpenRegistry(HKEY_CURRENT_USER, overlong);
+  try {
+    reg.OneBackOnKey();
+    ADD_FAILURE() << "no error";
+  } catch (const VbError& e) {
+    EXPECT_EQ(VbError::Overflow, e.code());
+  }
+  EXPECT_EQ(overlong, reg.SubDirectory());
+}
+
 TEST_F(Connection, OneBackOnKeyPathShapes) {
   CReadWriteEasyReg reg;
   // A trailing separator is the last one: only it goes.
