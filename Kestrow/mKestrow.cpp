@@ -1,0 +1,191 @@
+#include "mKestrow.h"
+
+#include <wrl/client.h>
+
+#include <cstring>
+
+#include "cKestrow.h"
+#include "usercontrol/Module.h"
+
+namespace mKestrow {
+namespace {
+
+BOOL RealShellNotify(DWORD message, const NotifyIconRecord* record) noexcept {
+  return Shell_NotifyIconA(
+      message, reinterpret_cast<PNOTIFYICONDATAA>(const_cast<NotifyIconRecord*>(record)));
+}
+
+// The replaceable shell entry point: the one piece of module state besides the hooks.
+ShellNotifyFunction g_shellNotify = &RealShellNotify;
+
+// Per hooked window: its previous procedure, and the hidden window that hears shell restarts.
+constexpr char kPrevWndProcProp[] = "Kestrow.PrevWndProc";
+constexpr char kShellWatchProp[] = "Kestrow.ShellWatch";
+constexpr char kShellWatchClass[] = "KestrowShellWatch";
+
+NotifyIconRecord EmptyRecord(HWND hwnd, UINT id) noexcept {
+  NotifyIconRecord record;
+  std::memset(&record, 0, sizeof(record));
+  record.cbSize = sizeof(NotifyIconRecord);
+  record.hWnd = hwnd;
+  record.uID = id;
+  return record;
+}
+
+// The shell restart message is broadcast to top-level windows only. Once a host has made the
+// control's window its child, this hidden top-level window hears it and passes it on.
+LRESULT CALLBACK ShellWatchProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+  if (msg == TaskbarCreatedMessage()) {
+    HWND target = reinterpret_cast<HWND>(GetWindowLongPtrA(hwnd, 0));
+    if (target && IsWindow(target) && (GetWindowLongPtrA(target, GWL_STYLE) & WS_CHILD)) {
+      SendMessageA(target, msg, wParam, lParam);
+    }
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+HWND CreateShellWatch(HWND target) noexcept {
+  HINSTANCE instance = usercontrol::ModuleInstance();
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof(wc);
+  if (!GetClassInfoExA(instance, kShellWatchClass, &wc)) {
+    wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &ShellWatchProc;
+    wc.cbWndExtra = sizeof(LONG_PTR);
+    wc.hInstance = instance;
+    wc.lpszClassName = kShellWatchClass;
+    if (!RegisterClassExA(&wc)) return nullptr;
+  }
+  HWND watch = CreateWindowExA(WS_EX_TOOLWINDOW, kShellWatchClass, "", WS_POPUP, 0, 0, 0, 0,
+                               nullptr, nullptr, instance, nullptr);
+  if (watch) SetWindowLongPtrA(watch, 0, reinterpret_cast<LONG_PTR>(target));
+  return watch;
+}
+
+}  // namespace
+
+void UnregisterWindowClass() noexcept {
+  UnregisterClassA(kShellWatchClass, usercontrol::ModuleInstance());
+}
+
+ShellNotifyFunction SetShellNotifyFunction(ShellNotifyFunction function) noexcept {
+  ShellNotifyFunction previous = g_shellNotify;
+  g_shellNotify = function ? function : &RealShellNotify;
+  return previous;
+}
+
+void FillTip(CHAR (&tip)[64], std::wstring_view text) noexcept {
+  // The text, one NUL, then blanks: 64 characters in all, each converted on its own so that a
+  // double-byte code page cannot run past the field.
+  size_t out = 0;
+  for (size_t i = 0; i < 64 && out < 64; ++i) {
+    wchar_t unit = i < text.size() ? text[i] : (i == text.size() ? L'\0' : L' ');
+    CHAR bytes[8];
+    int n = WideCharToMultiByte(CP_ACP, 0, &unit, 1, bytes, sizeof(bytes), nullptr, nullptr);
+    if (n <= 0) {
+      bytes[0] = '?';
+      n = 1;
+    }
+    if (out + static_cast<size_t>(n) > 64) break;
+    std::memcpy(tip + out, bytes, static_cast<size_t>(n));
+    out += static_cast<size_t>(n);
+  }
+  while (out < 64) tip[out++] = ' ';
+}
+
+NotifyIconRecord AddRecord(HWND hwnd, UINT id, bool withIcon, HICON icon,
+                           std::wstring_view tip) noexcept {
+  NotifyIconRecord record = EmptyRecord(hwnd, id);
+  if (withIcon) {
+    record.hIcon = icon;
+    record.uFlags |= NIF_ICON;
+  }
+  if (!tip.empty()) {
+    FillTip(record.szTip, tip);
+    record.uFlags |= NIF_TIP;
+  }
+  record.uCallbackMessage = TRAY_CALLBACK_MSG;
+  record.uFlags |= NIF_MESSAGE;
+  return record;
+}
+
+NotifyIconRecord IconRecord(HWND hwnd, UINT id, HICON icon) noexcept {
+  NotifyIconRecord record = EmptyRecord(hwnd, id);
+  record.hIcon = icon;
+  record.uFlags = NIF_ICON;
+  return record;
+}
+
+NotifyIconRecord TipRecord(HWND hwnd, UINT id, std::wstring_view tip) noexcept {
+  NotifyIconRecord record = EmptyRecord(hwnd, id);
+  FillTip(record.szTip, tip);
+  record.uFlags = NIF_TIP;
+  return record;
+}
+
+NotifyIconRecord DeleteRecord(HWND hwnd, UINT id) noexcept { return EmptyRecord(hwnd, id); }
+
+void SendToShell(DWORD message, const NotifyIconRecord& record) noexcept {
+  // A tip of 64 characters or more carries no NUL inside the record. A zero byte right after
+  // it keeps a shell that reads the tip as a C string from running past the record.
+  struct {
+    NotifyIconRecord record;
+    CHAR terminator;
+  } request;
+  std::memset(&request, 0, sizeof(request));
+  request.record = record;
+  g_shellNotify(message, &request.record);
+}
+
+void InstallHook(HWND hwnd, cKestrow* control) noexcept {
+  LONG_PTR previous =
+      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TrayWindowProc));
+  SetPropA(hwnd, kPrevWndProcProp, reinterpret_cast<HANDLE>(previous));
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+  if (HWND watch = CreateShellWatch(hwnd)) SetPropA(hwnd, kShellWatchProp, watch);
+}
+
+void RemoveHook(HWND hwnd) noexcept {
+  if (HWND watch = static_cast<HWND>(RemovePropA(hwnd, kShellWatchProp))) DestroyWindow(watch);
+  if (WNDPROC previous = PrevWndProc(hwnd)) {
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+  }
+  RemovePropA(hwnd, kPrevWndProcProp);
+}
+
+WNDPROC PrevWndProc(HWND hwnd) noexcept {
+  return reinterpret_cast<WNDPROC>(GetPropA(hwnd, kPrevWndProcProp));
+}
+
+UINT TaskbarCreatedMessage() noexcept {
+  static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+  return message;
+}
+
+LRESULT CALLBACK TrayWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+  // Read first: a handler may destroy the control, and the window with it.
+  WNDPROC previous = PrevWndProc(hwnd);
+  // Only a hooked window's user data names a live control.
+  if (previous && (msg == TRAY_CALLBACK_MSG || msg == TaskbarCreatedMessage())) {
+    if (auto* control = reinterpret_cast<cKestrow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA))) {
+      // Held for the dispatch, so that a handler releasing the control's last reference does
+      // not pull it away while it is still raising events.
+      Microsoft::WRL::ComPtr<cKestrow> hold(control);
+      if (msg == TRAY_CALLBACK_MSG) {
+        LONG message = static_cast<LONG>(lParam);
+        LONG id = static_cast<LONG>(wParam);
+        control->TrayNotify(message, id);
+        // The handlers' Id is the wParam the previous procedure receives.
+        wParam = static_cast<WPARAM>(static_cast<ULONG>(id));
+      } else {
+        control->TrayRestore();
+      }
+    }
+  }
+  if (!previous) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return CallWindowProcA(previous, hwnd, msg, wParam, lParam);
+}
+
+}  // namespace mKestrow

@@ -1,0 +1,72 @@
+// The control's link to the shell: the notification-icon records and the requests that carry
+// them, the hook on the control's window, and the window procedure that turns the shell's
+// callback message into the control's events.
+#pragma once
+
+#include <windows.h>
+
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include <string_view>
+
+class cKestrow;
+
+namespace mKestrow {
+
+// The message the shell sends to the icon's window for mouse activity over the icon.
+constexpr UINT TRAY_CALLBACK_MSG = WM_USER + 101;  // 1125
+
+// The shell's notification-icon record in its first form (88 bytes on 32-bit Windows), for
+// the narrow-character entry point.
+struct NotifyIconRecord {
+  DWORD cbSize;
+  HWND hWnd;
+  UINT uID;
+  UINT uFlags;
+  UINT uCallbackMessage;
+  HICON hIcon;
+  CHAR szTip[64];
+};
+static_assert(sizeof(NotifyIconRecord) == NOTIFYICONDATAA_V1_SIZE);
+#ifndef _WIN64
+static_assert(sizeof(NotifyIconRecord) == 88);
+static_assert(offsetof(NotifyIconRecord, szTip) == 24);
+#endif
+
+// The one function through which every request reaches the shell. Tests replace it to see
+// the records; nullptr puts Shell_NotifyIconA back. Returns the function it replaces.
+using ShellNotifyFunction = BOOL (*)(DWORD message, const NotifyIconRecord* record) noexcept;
+ShellNotifyFunction SetShellNotifyFunction(ShellNotifyFunction function) noexcept;
+
+// The 64 tip bytes: the text with one NUL appended, cut to 64 characters, blanks after it,
+// in the system code page.
+void FillTip(CHAR (&tip)[64], std::wstring_view text) noexcept;
+
+// Records as each request sends them: zero everywhere but the fields named for it.
+NotifyIconRecord AddRecord(HWND hwnd, UINT id, bool withIcon, HICON icon,
+                           std::wstring_view tip) noexcept;
+NotifyIconRecord IconRecord(HWND hwnd, UINT id, HICON icon) noexcept;
+NotifyIconRecord TipRecord(HWND hwnd, UINT id, std::wstring_view tip) noexcept;
+NotifyIconRecord DeleteRecord(HWND hwnd, UINT id) noexcept;
+// The shell's result is not examined: the control goes on as if every request succeeded.
+void SendToShell(DWORD message, const NotifyIconRecord& record) noexcept;
+
+// Hooks the control's window: TrayWindowProc becomes its procedure, the previous one is kept
+// for that window (PrevWndProc), and the window's user data holds the control, uncounted.
+void InstallHook(HWND hwnd, cKestrow* control) noexcept;
+// Puts the window's previous procedure back. The user data is left as it is.
+void RemoveHook(HWND hwnd) noexcept;
+
+// The window's procedure before the hook, or nullptr when it is not hooked.
+WNDPROC PrevWndProc(HWND hwnd) noexcept;
+
+LRESULT CALLBACK TrayWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+
+// Removes the window class of the shell-restart listeners; for the module's unload.
+void UnregisterWindowClass() noexcept;
+
+// Registered message the shell broadcasts to top-level windows when it (re)starts.
+UINT TaskbarCreatedMessage() noexcept;
+
+}  // namespace mKestrow

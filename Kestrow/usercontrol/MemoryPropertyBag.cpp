@@ -1,0 +1,210 @@
+#include "usercontrol/MemoryPropertyBag.h"
+
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <new>
+
+#include "usercontrol/ComResult.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace usercontrol {
+namespace {
+
+constexpr char kMagic[4] = {'U', 'C', 'P', 'B'};
+constexpr uint32_t kVersion = 1;
+// Bounds that keep a damaged stream from asking for absurd amounts of memory.
+constexpr uint32_t kMaxEntries = 1024;
+constexpr uint32_t kMaxNameUnits = 256;
+constexpr uint32_t kMaxTextUnits = 1u << 20;
+
+HRESULT WriteBytes(IStream* stream, const void* data, ULONG size) noexcept {
+  ULONG written = 0;
+  RETURN_IF_FAILED(stream->Write(data, size, &written));
+  return written == size ? S_OK : STG_E_WRITEFAULT;
+}
+
+HRESULT ReadBytes(IStream* stream, void* data, ULONG size) noexcept {
+  ULONG read = 0;
+  RETURN_IF_FAILED(stream->Read(data, size, &read));
+  return read == size ? S_OK : STG_E_READFAULT;
+}
+
+template <class T>
+HRESULT WriteValue(IStream* stream, T value) noexcept {
+  return WriteBytes(stream, &value, sizeof(value));
+}
+
+template <class T>
+HRESULT ReadValue(IStream* stream, T* value) noexcept {
+  return ReadBytes(stream, value, sizeof(*value));
+}
+
+HRESULT WriteText(IStream* stream, const wchar_t* text, uint32_t units) noexcept {
+  RETURN_IF_FAILED(WriteValue(stream, units));
+  return WriteBytes(stream, text, units * sizeof(wchar_t));
+}
+
+HRESULT ReadText(IStream* stream, uint32_t maxUnits, std::wstring* text) noexcept try {
+  uint32_t units = 0;
+  RETURN_IF_FAILED(ReadValue(stream, &units));
+  if (units > maxUnits) return STG_E_DOCFILECORRUPT;
+  text->assign(units, L'\0');
+  return ReadBytes(stream, text->data(), units * sizeof(wchar_t));
+}
+CATCH_RETURN()
+
+HRESULT WriteEntryValue(IStream* stream, const VARIANT& value) noexcept {
+  switch (value.vt) {
+    case VT_BOOL:
+      RETURN_IF_FAILED(WriteValue<uint16_t>(stream, VT_BOOL));
+      return WriteValue<int16_t>(stream, value.boolVal);
+    case VT_I4:
+      RETURN_IF_FAILED(WriteValue<uint16_t>(stream, VT_I4));
+      return WriteValue<int32_t>(stream, value.lVal);
+    case VT_DISPATCH:
+    case VT_UNKNOWN: {
+      RETURN_IF_FAILED(WriteValue<uint16_t>(stream, VT_DISPATCH));
+      ComPtr<IPersistStream> persist;
+      if (!value.punkVal || FAILED(value.punkVal->QueryInterface(IID_PPV_ARGS(&persist)))) {
+        return WriteValue<uint8_t>(stream, 0);  // an empty reference
+      }
+      RETURN_IF_FAILED(WriteValue<uint8_t>(stream, 1));
+      return OleSaveToStream(persist.Get(), stream);
+    }
+    default: {
+      UniqueVariant text;
+      if (value.vt != VT_BSTR) {
+        RETURN_IF_FAILED(VariantChangeType(text.get(), const_cast<VARIANT*>(&value), 0, VT_BSTR));
+      } else {
+        RETURN_IF_FAILED(VariantCopy(text.get(), const_cast<VARIANT*>(&value)));
+      }
+      RETURN_IF_FAILED(WriteValue<uint16_t>(stream, VT_BSTR));
+      return WriteText(stream, text->bstrVal, SysStringLen(text->bstrVal));
+    }
+  }
+}
+
+HRESULT ReadEntryValue(IStream* stream, VARIANT* value) noexcept {
+  uint16_t vt = 0;
+  RETURN_IF_FAILED(ReadValue(stream, &vt));
+  switch (vt) {
+    case VT_BOOL: {
+      int16_t b = 0;
+      RETURN_IF_FAILED(ReadValue(stream, &b));
+      value->vt = VT_BOOL;
+      value->boolVal = b ? VARIANT_TRUE : VARIANT_FALSE;
+      return S_OK;
+    }
+    case VT_I4: {
+      int32_t n = 0;
+      RETURN_IF_FAILED(ReadValue(stream, &n));
+      value->vt = VT_I4;
+      value->lVal = n;
+      return S_OK;
+    }
+    case VT_DISPATCH: {
+      uint8_t present = 0;
+      RETURN_IF_FAILED(ReadValue(stream, &present));
+      value->vt = VT_DISPATCH;
+      value->pdispVal = nullptr;
+      if (present == 0) return S_OK;
+      if (present != 1) return STG_E_DOCFILECORRUPT;
+      return OleLoadFromStream(stream, IID_IDispatch, reinterpret_cast<void**>(&value->pdispVal));
+    }
+    case VT_BSTR: {
+      std::wstring text;
+      RETURN_IF_FAILED(ReadText(stream, kMaxTextUnits, &text));
+      BSTR b = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+      if (!b) return E_OUTOFMEMORY;
+      value->vt = VT_BSTR;
+      value->bstrVal = b;
+      return S_OK;
+    }
+    default:
+      return STG_E_DOCFILECORRUPT;
+  }
+}
+
+}  // namespace
+
+STDMETHODIMP MemoryPropertyBag::QueryInterface(REFIID riid, void** ppv) noexcept {
+  RETURN_IF_NULL(ppv);
+  *ppv = nullptr;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyBag)) {
+    *ppv = static_cast<IPropertyBag*>(this);
+    return S_OK;
+  }
+  return E_NOINTERFACE;
+}
+
+MemoryPropertyBag::Entry* MemoryPropertyBag::Find(LPCOLESTR name) noexcept {
+  // Property names are matched without regard to case.
+  for (auto& entry : entries_) {
+    if (CompareStringOrdinal(entry.name.c_str(), -1, name, -1, TRUE) == CSTR_EQUAL) return &entry;
+  }
+  return nullptr;
+}
+
+STDMETHODIMP MemoryPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) noexcept {
+  RETURN_IF_NULL(name);
+  RETURN_IF_NULL(value);
+  Entry* entry = Find(name);
+  if (!entry) return E_INVALIDARG;
+  VARTYPE wanted = value->vt;
+  VariantInit(value);
+  if (wanted == VT_EMPTY || wanted == entry->value->vt)
+    return VariantCopy(value, entry->value.get());
+  return VariantChangeType(value, entry->value.get(), 0, wanted);
+}
+
+STDMETHODIMP MemoryPropertyBag::Write(LPCOLESTR name, VARIANT* value) noexcept try {
+  RETURN_IF_NULL(name);
+  RETURN_IF_NULL(value);
+  Entry* entry = Find(name);
+  if (!entry) {
+    entries_.push_back(Entry{name, UniqueVariant{}});
+    entry = &entries_.back();
+  }
+  return VariantCopy(entry->value.put(), value);
+}
+CATCH_RETURN()
+
+HRESULT MemoryPropertyBag::SaveTo(IStream* stream) const noexcept {
+  RETURN_IF_NULL(stream);
+  RETURN_IF_FAILED(WriteBytes(stream, kMagic, sizeof(kMagic)));
+  RETURN_IF_FAILED(WriteValue(stream, kVersion));
+  RETURN_IF_FAILED(WriteValue(stream, static_cast<uint32_t>(entries_.size())));
+  for (const auto& entry : entries_) {
+    RETURN_IF_FAILED(
+        WriteText(stream, entry.name.c_str(), static_cast<uint32_t>(entry.name.size())));
+    RETURN_IF_FAILED(WriteEntryValue(stream, *entry.value.get()));
+  }
+  return S_OK;
+}
+
+HRESULT MemoryPropertyBag::LoadFrom(IStream* stream) noexcept try {
+  RETURN_IF_NULL(stream);
+  entries_.clear();
+  char magic[4] = {};
+  uint32_t version = 0, count = 0;
+  RETURN_IF_FAILED(ReadBytes(stream, magic, sizeof(magic)));
+  RETURN_IF_FAILED(ReadValue(stream, &version));
+  RETURN_IF_FAILED(ReadValue(stream, &count));
+  if (memcmp(magic, kMagic, sizeof(kMagic)) != 0 || version != kVersion || count > kMaxEntries) {
+    return STG_E_DOCFILECORRUPT;
+  }
+  std::vector<Entry> loaded;
+  for (uint32_t i = 0; i < count; ++i) {
+    Entry entry{};
+    RETURN_IF_FAILED(ReadText(stream, kMaxNameUnits, &entry.name));
+    RETURN_IF_FAILED(ReadEntryValue(stream, entry.value.get()));
+    loaded.push_back(std::move(entry));
+  }
+  entries_ = std::move(loaded);
+  return S_OK;
+}
+CATCH_RETURN()
+
+}  // namespace usercontrol

@@ -1,0 +1,47 @@
+// A property bag held in memory, written to and read from a stream: how the control keeps its
+// properties for hosts that persist through IPersistStreamInit.
+//
+// Stream layout (little-endian): "UCPB", version 1, count, then per value its name (length in
+// UTF-16 units, then the units), its VARTYPE and its payload: VT_BOOL 2 bytes, VT_I4 4 bytes,
+// VT_BSTR a length and UTF-16 units, VT_DISPATCH a presence byte followed by the object as
+// OleSaveToStream writes it. Other types are stored as text.
+#pragma once
+
+#include <ocidl.h>
+
+#include <string>
+#include <vector>
+
+#include "usercontrol/Handles.h"
+
+namespace usercontrol {
+
+class MemoryPropertyBag final : public IPropertyBag {
+ public:
+  MemoryPropertyBag() noexcept = default;
+  MemoryPropertyBag(const MemoryPropertyBag&) = delete;
+  MemoryPropertyBag& operator=(const MemoryPropertyBag&) = delete;
+
+  // Used on the stack by its owner: the reference count is not what keeps it alive.
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
+  STDMETHODIMP_(ULONG) AddRef() noexcept override { return 2; }
+  STDMETHODIMP_(ULONG) Release() noexcept override { return 1; }
+
+  STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog* log) noexcept override;
+  STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) noexcept override;
+
+  HRESULT SaveTo(IStream* stream) const noexcept;
+  // Malformed or truncated data gives an error and leaves the bag empty.
+  HRESULT LoadFrom(IStream* stream) noexcept;
+
+ private:
+  struct Entry {
+    std::wstring name;
+    UniqueVariant value;
+  };
+  Entry* Find(LPCOLESTR name) noexcept;
+
+  std::vector<Entry> entries_;
+};
+
+}  // namespace usercontrol

@@ -1,0 +1,112 @@
+// Persistence: the control's properties through a host's property bag (IPersistPropertyBag)
+// or a stream (IPersistStreamInit, kept as a property bag in memory). Either way the control's
+// own ReadProperties / WriteProperties see one bag, with the extent added by the base.
+#include <new>
+
+#include "usercontrol/ComResult.h"
+#include "usercontrol/MemoryPropertyBag.h"
+#include "usercontrol/UserControl.h"
+
+namespace usercontrol {
+namespace {
+
+constexpr wchar_t kExtentX[] = L"_ExtentX";
+constexpr wchar_t kExtentY[] = L"_ExtentY";
+
+HRESULT ReadLong(PropertyBag& bag, const wchar_t* name, LONG fallback, LONG* value) noexcept {
+  VARIANT def;
+  def.vt = VT_I4;
+  def.lVal = fallback;
+  UniqueVariant v;
+  RETURN_IF_FAILED(bag.ReadProperty(name, def, v.get()));
+  RETURN_IF_FAILED(VariantChangeType(v.get(), v.get(), 0, VT_I4));
+  *value = v->lVal;
+  return S_OK;
+}
+
+}  // namespace
+
+STDMETHODIMP UserControl::GetClassID(CLSID* clsid) noexcept {
+  RETURN_IF_NULL(clsid);
+  *clsid = *class_.clsid;
+  return S_OK;
+}
+
+STDMETHODIMP UserControl::InitNew() noexcept {
+  if (initialized_) return E_UNEXPECTED;
+  initialized_ = true;
+  InitProperties();
+  dirty_ = false;
+  return S_OK;
+}
+
+STDMETHODIMP UserControl::Load(IPropertyBag* bag, IErrorLog* log) noexcept {
+  RETURN_IF_NULL(bag);
+  if (initialized_) return E_UNEXPECTED;
+  initialized_ = true;
+  return LoadFromBag(bag, log);
+}
+
+STDMETHODIMP UserControl::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) noexcept {
+  RETURN_IF_NULL(bag);
+  RETURN_IF_FAILED(SaveToBag(bag));
+  if (clearDirty) dirty_ = false;
+  return S_OK;
+}
+
+STDMETHODIMP UserControl::IsDirty() noexcept { return dirty_ ? S_OK : S_FALSE; }
+
+STDMETHODIMP UserControl::Load(LPSTREAM stream) noexcept {
+  RETURN_IF_NULL(stream);
+  if (initialized_) return E_UNEXPECTED;
+  MemoryPropertyBag bag;
+  RETURN_IF_FAILED(bag.LoadFrom(stream));
+  initialized_ = true;
+  return LoadFromBag(&bag, nullptr);
+}
+
+STDMETHODIMP UserControl::Save(LPSTREAM stream, BOOL clearDirty) noexcept {
+  RETURN_IF_NULL(stream);
+  MemoryPropertyBag bag;
+  RETURN_IF_FAILED(SaveToBag(&bag));
+  RETURN_IF_FAILED(bag.SaveTo(stream));
+  if (clearDirty) dirty_ = false;
+  return S_OK;
+}
+
+STDMETHODIMP UserControl::GetSizeMax(ULARGE_INTEGER* size) noexcept {
+  RETURN_IF_NULL(size);
+  size->QuadPart = 0;
+  // The exact size of what Save would write now.
+  Microsoft::WRL::ComPtr<IStream> stream;
+  RETURN_IF_FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream));
+  MemoryPropertyBag bag;
+  RETURN_IF_FAILED(SaveToBag(&bag));
+  RETURN_IF_FAILED(bag.SaveTo(stream.Get()));
+  LARGE_INTEGER zero{};
+  return stream->Seek(zero, STREAM_SEEK_CUR, size);
+}
+
+HRESULT UserControl::LoadFromBag(IPropertyBag* bag, IErrorLog* log) noexcept {
+  PropertyBag properties(bag, log);
+  SIZEL extent = extent_;
+  RETURN_IF_FAILED(ReadLong(properties, kExtentX, extent.cx, &extent.cx));
+  RETURN_IF_FAILED(ReadLong(properties, kExtentY, extent.cy, &extent.cy));
+  ApplyExtent(extent);
+  RETURN_IF_FAILED(ReadProperties(properties));
+  dirty_ = false;
+  return S_OK;
+}
+
+HRESULT UserControl::SaveToBag(IPropertyBag* bag) noexcept {
+  PropertyBag properties(bag, nullptr);
+  VARIANT v;
+  v.vt = VT_I4;
+  v.lVal = extent_.cx;
+  RETURN_IF_FAILED(properties.WriteProperty(kExtentX, v));
+  v.lVal = extent_.cy;
+  RETURN_IF_FAILED(properties.WriteProperty(kExtentY, v));
+  return WriteProperties(properties);
+}
+
+}  // namespace usercontrol

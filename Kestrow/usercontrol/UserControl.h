@@ -1,0 +1,169 @@
+// The user-control base: everything a windowed ActiveX control needs from COM and OLE, with
+// no knowledge of what the control does. A control derives from UserControlWithDual<I> (see
+// UserControlWithDual.h) and supplies its persistence, resize and paint handlers.
+//
+// The control's window exists from construction, hidden and top-level; in-place activation
+// makes it a child of the host's window, deactivation parks it again.
+#pragma once
+
+#include <ocidl.h>
+#include <olectl.h>
+#include <wrl/client.h>
+
+#include "usercontrol/ConnectionPoint.h"
+#include "usercontrol/ControlClass.h"
+#include "usercontrol/Handles.h"
+#include "usercontrol/PropertyBag.h"
+
+namespace usercontrol {
+
+// Removes the controls' window class; for the module's unload.
+void UnregisterWindowClass() noexcept;
+
+class UserControl : public IOleObject,
+                    public IOleInPlaceObject,
+                    public IOleControl,
+                    public IPersistPropertyBag,
+                    public IPersistStreamInit,
+                    public IViewObject2,
+                    public IConnectionPointContainer,
+                    public IProvideClassInfo2 {
+ public:
+  UserControl(const UserControl&) = delete;
+  UserControl& operator=(const UserControl&) = delete;
+
+  // IOleObject
+  STDMETHODIMP SetClientSite(IOleClientSite* site) noexcept override;
+  STDMETHODIMP GetClientSite(IOleClientSite** site) noexcept override;
+  STDMETHODIMP SetHostNames(LPCOLESTR app, LPCOLESTR obj) noexcept override;
+  STDMETHODIMP Close(DWORD saveOption) noexcept override;
+  STDMETHODIMP SetMoniker(DWORD which, IMoniker* mk) noexcept override;
+  STDMETHODIMP GetMoniker(DWORD assign, DWORD which, IMoniker** mk) noexcept override;
+  STDMETHODIMP InitFromData(IDataObject* data, BOOL creation, DWORD reserved) noexcept override;
+  STDMETHODIMP GetClipboardData(DWORD reserved, IDataObject** data) noexcept override;
+  STDMETHODIMP DoVerb(LONG verb, LPMSG msg, IOleClientSite* site, LONG index, HWND parent,
+                      LPCRECT pos) noexcept override;
+  STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) noexcept override;
+  STDMETHODIMP Update() noexcept override;
+  STDMETHODIMP IsUpToDate() noexcept override;
+  STDMETHODIMP GetUserClassID(CLSID* clsid) noexcept override;
+  STDMETHODIMP GetUserType(DWORD form, LPOLESTR* userType) noexcept override;
+  STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) noexcept override;
+  STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) noexcept override;
+  STDMETHODIMP Advise(IAdviseSink* sink, DWORD* connection) noexcept override;
+  STDMETHODIMP Unadvise(DWORD connection) noexcept override;
+  STDMETHODIMP EnumAdvise(IEnumSTATDATA** advise) noexcept override;
+  STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) noexcept override;
+  STDMETHODIMP SetColorScheme(LOGPALETTE* pal) noexcept override;
+
+  // IOleWindow, IOleInPlaceObject
+  STDMETHODIMP GetWindow(HWND* hwnd) noexcept override;
+  STDMETHODIMP ContextSensitiveHelp(BOOL enter) noexcept override;
+  STDMETHODIMP InPlaceDeactivate() noexcept override;
+  STDMETHODIMP UIDeactivate() noexcept override;
+  STDMETHODIMP SetObjectRects(LPCRECT pos, LPCRECT clip) noexcept override;
+  STDMETHODIMP ReactivateAndUndo() noexcept override;
+
+  // IOleControl
+  STDMETHODIMP GetControlInfo(CONTROLINFO* info) noexcept override;
+  STDMETHODIMP OnMnemonic(MSG* msg) noexcept override;
+  STDMETHODIMP OnAmbientPropertyChange(DISPID dispid) noexcept override;
+  STDMETHODIMP FreezeEvents(BOOL freeze) noexcept override;
+
+  // IPersist, IPersistPropertyBag, IPersistStreamInit (InitNew and GetClassID serve both)
+  STDMETHODIMP GetClassID(CLSID* clsid) noexcept override;
+  STDMETHODIMP InitNew() noexcept override;
+  STDMETHODIMP Load(IPropertyBag* bag, IErrorLog* log) noexcept override;
+  STDMETHODIMP Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) noexcept override;
+  STDMETHODIMP IsDirty() noexcept override;
+  STDMETHODIMP Load(LPSTREAM stream) noexcept override;
+  STDMETHODIMP Save(LPSTREAM stream, BOOL clearDirty) noexcept override;
+  STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) noexcept override;
+
+  // IViewObject, IViewObject2
+  STDMETHODIMP Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* target,
+                    HDC targetDc, HDC drawDc, LPCRECTL bounds, LPCRECTL wbounds,
+                    BOOL(STDMETHODCALLTYPE* cont)(ULONG_PTR), ULONG_PTR contArg) noexcept override;
+  STDMETHODIMP GetColorSet(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* target,
+                           HDC targetDc, LOGPALETTE** colors) noexcept override;
+  STDMETHODIMP Freeze(DWORD aspect, LONG index, void* aspectInfo, DWORD* freeze) noexcept override;
+  STDMETHODIMP Unfreeze(DWORD freeze) noexcept override;
+  STDMETHODIMP SetAdvise(DWORD aspects, DWORD advf, IAdviseSink* sink) noexcept override;
+  STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* advf, IAdviseSink** sink) noexcept override;
+  STDMETHODIMP GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* target,
+                         LPSIZEL size) noexcept override;
+
+  // IConnectionPointContainer
+  STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) noexcept override;
+  STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** point) noexcept override;
+
+  // IProvideClassInfo, IProvideClassInfo2
+  STDMETHODIMP GetClassInfo(ITypeInfo** info) noexcept override;
+  STDMETHODIMP GetGUID(DWORD kind, GUID* guid) noexcept override;
+
+ protected:
+  explicit UserControl(const ControlClass& cls) noexcept;
+  virtual ~UserControl();
+
+  // Lifecycle handlers of the control.
+  virtual void InitProperties() noexcept = 0;
+  virtual HRESULT ReadProperties(PropertyBag& bag) noexcept = 0;
+  virtual HRESULT WriteProperties(PropertyBag& bag) noexcept = 0;
+  virtual void Resize() noexcept {}
+  // Draws the control's face after the base has drawn Picture() at the top-left corner.
+  virtual void Paint(HDC dc, int scaleWidth, int scaleHeight) noexcept = 0;
+
+  // Services the control calls.
+  HWND hWnd() const noexcept { return window_.get(); }
+  bool AmbientUserMode() noexcept;  // true (running) without a site or without the property
+  void PropertyChanged(const wchar_t* name) noexcept;
+  IPictureDisp* Picture() const noexcept { return picture_.Get(); }
+  void SetPicture(IPictureDisp* picture) noexcept;
+  LONG Width() const noexcept;  // twips
+  LONG Height() const noexcept;
+  void SetWidth(LONG twips) noexcept;
+  void SetHeight(LONG twips) noexcept;
+  int ScaleWidth() const noexcept;  // pixels of the drawing surface
+  int ScaleHeight() const noexcept;
+  void FireEvent(DISPID dispid, DISPPARAMS& params) noexcept;
+
+  // Shared by UserControlWithDual: reference count, interface table, dispatch.
+  HRESULT QueryInterfaceBase(REFIID riid, void** ppv) noexcept;
+  ULONG AddRefBase() noexcept;
+  ULONG ReleaseBase() noexcept;
+  HRESULT TypeInfoOf(const GUID& guid, ITypeInfo** info) noexcept;
+  // The vtable half of the dual interface, which ITypeInfo::Invoke calls through.
+  HRESULT DualTypeInfo(ITypeInfo** info) noexcept;
+  const ControlClass& Class() const noexcept { return class_; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+  void PaintSurface(HDC dc, int width, int height) noexcept;
+  HRESULT ActivateInPlace(HWND parent, LPCRECT pos) noexcept;
+  void ApplyPosRect(const RECT& pos) noexcept;
+  void ApplyExtent(const SIZEL& extent) noexcept;
+  void ViewChanged() noexcept;
+  HRESULT LoadFromBag(IPropertyBag* bag, IErrorLog* log) noexcept;
+  HRESULT SaveToBag(IPropertyBag* bag) noexcept;
+
+  const ControlClass& class_;
+  LONG refs_ = 1;
+  UniqueHwnd window_;
+  SIZEL extent_{};  // HIMETRIC
+  bool dirty_ = false;
+  bool initialized_ = false;
+  bool positioning_ = false;
+  LONG freezeCount_ = 0;
+  Microsoft::WRL::ComPtr<IPictureDisp> picture_;
+  Microsoft::WRL::ComPtr<IOleClientSite> clientSite_;
+  Microsoft::WRL::ComPtr<IOleInPlaceSite> inPlaceSite_;
+  Microsoft::WRL::ComPtr<IOleAdviseHolder> adviseHolder_;
+  Microsoft::WRL::ComPtr<IAdviseSink> viewSink_;
+  DWORD viewAspects_ = 0;
+  DWORD viewAdvf_ = 0;
+  Microsoft::WRL::ComPtr<ITypeLib> typeLib_;
+  ConnectionPoint events_;
+};
+
+}  // namespace usercontrol
