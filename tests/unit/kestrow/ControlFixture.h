@@ -1,0 +1,43 @@
+// The control created in-process, with the shell's entry point replaced so that every
+// request the control sends is kept for the test to read.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TestHost.h"
+#include "cKestrow.h"
+#include "mKestrow.h"
+
+namespace kestrow_test {
+
+struct ShellRequest {
+  DWORD message;
+  mKestrow::NotifyIconRecord record;
+  std::string Tip() const { return std::string(record.szTip, sizeof(record.szTip)); }
+};
+
+std::vector<ShellRequest>& ControlTest_Requests();
+
+class ControlTest : public testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  ComPtr<_cKestrow> NewControl();
+  static HWND WindowOf(IUnknown* control);
+  static void SetTip(_cKestrow* control, const std::wstring& tip);
+  static std::wstring TipOf(_cKestrow* control);
+  // Loads the control from a bag: the path every host that keeps design data takes.
+  static HRESULT LoadFrom(IUnknown* control, RecordingBag& bag);
+  static void Site(IUnknown* control, TestSite* site);
+
+  static std::vector<ShellRequest>& Requests();
+
+ private:
+  mKestrow::ShellNotifyFunction previous_ = nullptr;
+};
+
+}  // namespace kestrow_test
