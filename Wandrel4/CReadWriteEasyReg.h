@@ -15,7 +15,7 @@
 #undef CreateDirectory
 
 class CReadWriteEasyReg {
-public:
+ public:
   CReadWriteEasyReg() = default;
   ~CReadWriteEasyReg();
   CReadWriteEasyReg(const CReadWriteEasyReg&) = delete;
@@ -27,7 +27,8 @@ public:
   bool DeleteDirectory(const std::string& sKeyName);
   Variant GetAllValues();
   // Throws VbError when a conversion fails (nothing is written then).
-  bool CreateValue(const std::string& sValueName, const Variant& vWriteThis, int32_t ldValueDataType,
+  bool CreateValue(const std::string& sValueName, const Variant& vWriteThis,
+                   int32_t ldValueDataType,
                    const std::optional<Variant>& Multi_SZ_AddtlStrings = std::nullopt);
   bool DeleteValue(const std::string& sValueName);
   Variant GetValue(const std::string& VarName, bool ReturnBinStr);
@@ -39,7 +40,7 @@ public:
   bool CloseRegistry() noexcept;
   Variant SortArrayAscending(const Variant& ValueList) noexcept;
 
-private:
+ private:
   HKEY RootKey = nullptr;
   std::string SubDir;
   HKEY OpenKey = nullptr;  // owned while non-null

@@ -7,7 +7,7 @@
 
 template <typename T, auto Close, T Invalid = T{}>
 class UniqueHandle {
-public:
+ public:
   UniqueHandle() = default;
   explicit UniqueHandle(T value) noexcept : value_(value) {}
   UniqueHandle(UniqueHandle&& other) noexcept : value_(other.release()) {}
@@ -32,7 +32,7 @@ public:
     return &value_;
   }
 
-private:
+ private:
   T value_ = Invalid;
 };
 

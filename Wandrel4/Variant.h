@@ -11,17 +11,17 @@
 // An error that reaches the caller of the registry class or of a conversion, carrying the
 // classic run-time error number (5 invalid argument, 6 overflow, 13 type mismatch).
 class VbError : public std::runtime_error {
-public:
+ public:
   enum Code : int { InvalidArgument = 5, Overflow = 6, TypeMismatch = 13 };
   VbError(Code code, const char* what) : std::runtime_error(what), code_(code) {}
   Code code() const noexcept { return code_; }
 
-private:
+ private:
   Code code_;
 };
 
 class Variant {
-public:
+ public:
   enum class Kind { Empty, Null, Text, Integer, List };
   using List = std::vector<Variant>;
 
@@ -30,7 +30,11 @@ public:
   Variant(const char* text) : value_(std::string(text)) {}
   Variant(int32_t number) : value_(number) {}
   Variant(List list) : value_(std::move(list)) {}
-  static Variant Null() { Variant v; v.value_ = NullTag{}; return v; }
+  static Variant Null() {
+    Variant v;
+    v.value_ = NullTag{};
+    return v;
+  }
 
   Kind kind() const noexcept { return static_cast<Kind>(value_.index()); }
   bool IsEmpty() const noexcept { return kind() == Kind::Empty; }
@@ -55,7 +59,7 @@ public:
 
   friend bool operator==(const Variant& a, const Variant& b) { return a.value_ == b.value_; }
 
-private:
+ private:
   struct NullTag {
     friend bool operator==(NullTag, NullTag) { return true; }
   };

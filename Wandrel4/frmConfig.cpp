@@ -24,12 +24,14 @@ forms::FormDesign ConfigDesign() {
     c.push_back({ControlKind::CheckBox, "chkClick", i, "Check" + std::to_string(8 - i), 1200, top,
                  255, 495, 17 - i});
   }
-  c.push_back({ControlKind::Label, "lblInstructions", -1, kInstructions, 1560, 360, 1215, 2415, 20});
+  c.push_back(
+      {ControlKind::Label, "lblInstructions", -1, kInstructions, 1560, 360, 1215, 2415, 20});
   c.push_back({ControlKind::Label, "Label1", -1, "Jump Interval", 120, 3360, 975, 255, 22});
   c.push_back({ControlKind::TextBox, "txtInterval", -1, "7", 1440, 3360, 855, 285, 23});
   c.push_back({ControlKind::CheckBox, "chkmovement", -1, "Turn off with real movement", 120, 3720,
                2535, 375, 24});
-  c.push_back({ControlKind::CommandButton, "cmdDone", -1, "Finished", 120, 4200, 1215, 495, 8, false});
+  c.push_back(
+      {ControlKind::CommandButton, "cmdDone", -1, "Finished", 120, 4200, 1215, 495, 8, false});
   c.push_back({ControlKind::CommandButton, "cmdCancel", -1, "Cancel", 1440, 4200, 1215, 495, 9});
   c.push_back({ControlKind::Label, "lblSite", -1, kWebAddress, 120, 4800, 2655, 255, 21});
   return design;

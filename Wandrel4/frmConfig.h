@@ -7,7 +7,7 @@
 #include "forms/Form.h"
 
 class FrmConfig : public forms::Form {
-public:
+ public:
   FrmConfig();
   ~FrmConfig() override;  // the terminate handler
 
@@ -26,12 +26,12 @@ public:
   void cmdDone_Click();
   void cmdCancel_Click();
 
-protected:
+ protected:
   void Form_Load() override;
   void Form_KeyDown(int16_t& KeyCode, int16_t& Shift) override;
   void Form_Close() override;
 
-private:
+ private:
   void BackToRunWindow();
 
   std::array<forms::CheckBox*, 8> chkFinished_{};

@@ -5,7 +5,7 @@
 #include "forms/Form.h"
 
 class FrmRun : public forms::Form {
-public:
+ public:
   FrmRun();
   ~FrmRun() override;
 
@@ -29,13 +29,13 @@ public:
   // Back from the configuration window: a cycle that was ON continues with a fresh period.
   void ResumeCycle();
 
-protected:
+ protected:
   void Form_Load() override;
   void Form_Unload() override;
   void OnWindowCreated(HWND window) override;
   void OnWindowDestroying() override;
 
-private:
+ private:
   void SwitchOff();
 
   bool suspended_ = false;  // the configuration window is open

@@ -15,7 +15,7 @@ namespace forms {
 using KeyDownHandler = std::function<void(int16_t& KeyCode, int16_t& Shift)>;
 
 class Control {
-public:
+ public:
   explicit Control(ControlDesign design) : design_(std::move(design)) {}
   virtual ~Control() = default;
   Control(const Control&) = delete;
@@ -36,7 +36,7 @@ public:
   virtual void OnCommand(WORD /*code*/) {}
   virtual bool TakesFocus() const { return true; }
 
-protected:
+ protected:
   virtual const char* WindowClass() const = 0;
   virtual DWORD Style() const = 0;
   virtual std::string InitialText() const { return design_.caption; }
@@ -48,7 +48,7 @@ protected:
 };
 
 class CommandButton : public Control {
-public:
+ public:
   using Control::Control;
   std::string Caption() const { return caption_; }
   void SetCaption(const std::string& caption);
@@ -57,17 +57,17 @@ public:
   void Reset() override;
   void OnCommand(WORD code) override;
 
-protected:
+ protected:
   const char* WindowClass() const override { return "BUTTON"; }
   DWORD Style() const override { return BS_PUSHBUTTON | WS_TABSTOP; }
   std::string InitialText() const override { return caption_; }
 
-private:
+ private:
   std::string caption_;
 };
 
 class CheckBox : public Control {
-public:
+ public:
   using Control::Control;
   int Value() const { return value_; }
   // Raises Click whenever the value changes, whether by the user or by code.
@@ -77,17 +77,17 @@ public:
   void Reset() override;
   void OnCommand(WORD code) override;
 
-protected:
+ protected:
   const char* WindowClass() const override { return "BUTTON"; }
   DWORD Style() const override { return BS_3STATE | WS_TABSTOP; }
   void AfterCreate() override;
 
-private:
+ private:
   int value_ = 0;
 };
 
 class TextBox : public Control {
-public:
+ public:
   using Control::Control;
   std::string Text() const { return text_; }
   // Raises Change at once, also when called from inside a Change handler.
@@ -97,22 +97,22 @@ public:
   void Reset() override;
   void OnCommand(WORD code) override;
 
-protected:
+ protected:
   const char* WindowClass() const override { return "EDIT"; }
   DWORD Style() const override { return ES_AUTOHSCROLL | ES_LEFT | WS_BORDER | WS_TABSTOP; }
   std::string InitialText() const override { return text_; }
 
-private:
+ private:
   std::string text_;
   int settingText_ = 0;  // our own WM_SETTEXT in progress: its EN_CHANGE is not the user's
 };
 
 class Label : public Control {
-public:
+ public:
   using Control::Control;
   bool TakesFocus() const override { return false; }
 
-protected:
+ protected:
   const char* WindowClass() const override { return "STATIC"; }
   DWORD Style() const override { return SS_LEFT | SS_NOPREFIX; }
 };

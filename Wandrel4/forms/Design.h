@@ -11,8 +11,8 @@ enum class ControlKind { CommandButton, CheckBox, TextBox, Label };
 struct ControlDesign {
   ControlKind kind;
   std::string name;
-  int index;  // element of a control array, or -1 for a single control
-  std::string caption;  // caption, or the text of a text box
+  int index;                     // element of a control array, or -1 for a single control
+  std::string caption;           // caption, or the text of a text box
   int left, top, width, height;  // twips
   int tabIndex;
   bool enabled = true;
@@ -22,7 +22,7 @@ struct ControlDesign {
 struct FormDesign {
   std::string caption;
   int clientWidth, clientHeight;  // twips
-  int iconResource;  // icon resource id in the executable, 0 for none
+  int iconResource;               // icon resource id in the executable, 0 for none
   std::vector<ControlDesign> controls;
 };
 

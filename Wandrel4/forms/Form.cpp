@@ -34,10 +34,14 @@ HFONT CreateMessageFont() {
 
 std::unique_ptr<Control> MakeControl(const ControlDesign& design) {
   switch (design.kind) {
-    case ControlKind::CommandButton: return std::make_unique<CommandButton>(design);
-    case ControlKind::CheckBox: return std::make_unique<CheckBox>(design);
-    case ControlKind::TextBox: return std::make_unique<TextBox>(design);
-    case ControlKind::Label: return std::make_unique<Label>(design);
+    case ControlKind::CommandButton:
+      return std::make_unique<CommandButton>(design);
+    case ControlKind::CheckBox:
+      return std::make_unique<CheckBox>(design);
+    case ControlKind::TextBox:
+      return std::make_unique<TextBox>(design);
+    case ControlKind::Label:
+      return std::make_unique<Label>(design);
   }
   return nullptr;
 }

@@ -18,7 +18,7 @@
 namespace forms {
 
 class Form {
-public:
+ public:
   explicit Form(FormDesign design);
   virtual ~Form();
   Form(const Form&) = delete;
@@ -47,7 +47,7 @@ public:
   // Key-down from the message loop: once, to the focused control, or to the form itself.
   void DispatchKeyDown(HWND target, int16_t keyCode, int16_t shift);
 
-protected:
+ protected:
   virtual void Form_Load() {}
   virtual void Form_Unload() {}
   virtual void Form_KeyDown(int16_t& /*KeyCode*/, int16_t& /*Shift*/) {}
@@ -62,7 +62,7 @@ protected:
   TextBox& Text(const std::string& name);
   void AddTimer(Timer& timer) { timers_.push_back(&timer); }
 
-private:
+ private:
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   Control* Find(const std::string& name, int index) const;

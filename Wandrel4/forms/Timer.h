@@ -10,7 +10,7 @@
 namespace forms {
 
 class Timer {
-public:
+ public:
   Timer(int32_t interval, bool enabled) : designInterval_(interval), designEnabled_(enabled) {}
   Timer(const Timer&) = delete;
   Timer& operator=(const Timer&) = delete;
@@ -28,7 +28,7 @@ public:
   void Detach();
   UINT_PTR id() const { return id_; }
 
-private:
+ private:
   void Arm();
 
   int32_t designInterval_;

@@ -1,0 +1,247 @@
+// The run window's movement cycle, driven through its handlers, with the real cursor read
+// back and real clicks counted by a window of the test's own.
+#include <gtest/gtest.h>
+
+#include "ProgramTest.h"
+#include "forms/Twips.h"
+#include "frmConfig.h"
+#include "frmRun.h"
+
+namespace {
+
+class CycleTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    test::DeleteSettingsKey();
+    basDecs::Reset();
+    test::ClearBoxes();
+    auto& shared = basDecs::Shared();
+    for (int i = 0; i < 8; ++i) shared.locations[i] = {100 + 20 * i, 200 + 10 * i, false, false};
+    frmRun();  // loads it
+    test::ClearBoxes();
+  }
+  void TearDown() override {
+    basDecs::Reset();
+    test::DeleteSettingsKey();
+  }
+};
+
+TEST_F(CycleTest, StepsVisitTheEightLocationsInOrderAndWrapAround) {
+  auto& shared = basDecs::Shared();
+  EXPECT_EQ(-1, shared.currentLocation);
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 8; ++i) {
+      frmRun().Timermove_Timer();
+      POINT p = test::Cursor();
+      EXPECT_EQ(100 + 20 * i, p.x) << "step " << i;
+      EXPECT_EQ(200 + 10 * i, p.y) << "step " << i;
+      EXPECT_EQ(p.x, shared.expected.x);
+      EXPECT_EQ(p.y, shared.expected.y);
+      EXPECT_TRUE(frmRun().Timertest.Enabled());
+    }
+    EXPECT_EQ(-1, shared.currentLocation);
+  }
+}
+
+TEST_F(CycleTest, AStepFromAnIndexOutsideTheCycleStartsAtTheFirstLocation) {
+  auto& shared = basDecs::Shared();
+  for (int16_t bad : {int16_t(7), int16_t(9), int16_t(-5), int16_t(32767)}) {
+    shared.currentLocation = bad;
+    frmRun().Timermove_Timer();
+    EXPECT_EQ(0, shared.currentLocation);
+    EXPECT_EQ(100, test::Cursor().x);
+  }
+}
+
+TEST_F(CycleTest, OnAndOffSwitchTheStepTimerAndKeepThePlaceInTheCycle) {
+  auto& shared = basDecs::Shared();
+  FrmRun& run = frmRun();
+  EXPECT_EQ("OFF", run.cmdRun.Caption());
+  run.cmdRun_Click();
+  EXPECT_TRUE(shared.running);
+  EXPECT_EQ("ON", run.cmdRun.Caption());
+  EXPECT_TRUE(run.Timermove.Enabled());
+  EXPECT_FALSE(run.Timertest.Enabled());  // the watchdog waits for the first step
+  run.Timermove_Timer();
+  run.Timermove_Timer();
+  run.cmdRun_Click();
+  EXPECT_FALSE(shared.running);
+  EXPECT_EQ("OFF", run.cmdRun.Caption());
+  EXPECT_FALSE(run.Timermove.Enabled());
+  EXPECT_FALSE(run.Timertest.Enabled());
+  run.cmdRun_Click();
+  run.Timermove_Timer();
+  EXPECT_EQ(140, test::Cursor().x);  // the third location, not the first
+}
+
+TEST_F(CycleTest, WatchdogSwitchesOffOnRealMovementOnlyWhenAskedTo) {
+  auto& shared = basDecs::Shared();
+  FrmRun& run = frmRun();
+  run.cmdRun_Click();
+  run.Timermove_Timer();
+
+  shared.stopMovement = false;
+  SetCursorPos(101, 200);  // the user nudges the mouse
+  run.Timertest_Timer();
+  EXPECT_TRUE(shared.running);
+  EXPECT_TRUE(run.Timertest.Enabled());
+
+  shared.stopMovement = true;
+  SetCursorPos(100, 200);  // back where the cycle put it: no movement seen
+  run.Timertest_Timer();
+  EXPECT_TRUE(shared.running);
+
+  SetCursorPos(100, 201);
+  run.Timertest_Timer();
+  EXPECT_FALSE(shared.running);
+  EXPECT_EQ("OFF", run.cmdRun.Caption());
+  EXPECT_FALSE(run.Timermove.Enabled());
+  EXPECT_FALSE(run.Timertest.Enabled());
+  EXPECT_EQ(0, shared.currentLocation);  // not reset: ON resumes with the next entry
+}
+
+TEST_F(CycleTest, StepPeriodIsTheIntervalInMillisecondsOrZeroWhenItCannotBe) {
+  EXPECT_EQ(7000, basDecs::StepPeriod(7));
+  EXPECT_EQ(0, basDecs::StepPeriod(0));
+  EXPECT_EQ(2147483000, basDecs::StepPeriod(2147483));
+  EXPECT_EQ(0, basDecs::StepPeriod(2147484));  // the product overflows
+  EXPECT_EQ(0, basDecs::StepPeriod(-1));
+  basDecs::Reset();
+  basDecs::Shared().jumpInterval = 2;
+  EXPECT_EQ(2000, frmRun().Timermove.Interval());  // the load takes it from the interval
+}
+
+// A window of the test's own under a location, counting the button messages it receives.
+struct ClickTarget {
+  static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<ClickTarget*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+    if (self && m == WM_LBUTTONDOWN) self->downs.push_back({(short)LOWORD(lp), (short)HIWORD(lp)});
+    if (self && m == WM_LBUTTONUP) ++self->ups;
+    return DefWindowProcA(w, m, wp, lp);
+  }
+  ClickTarget(int x, int y, int w, int h) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "WandrelClickTarget";
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    RegisterClassA(&wc);
+    window = CreateWindowExA(WS_EX_TOPMOST, "WandrelClickTarget", "target", WS_POPUP | WS_VISIBLE,
+                             x, y, w, h, nullptr, nullptr, wc.hInstance, nullptr);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    test::Pump(100);
+  }
+  ~ClickTarget() { DestroyWindow(window); }
+  HWND window;
+  std::vector<POINT> downs;
+  int ups = 0;
+};
+
+TEST_F(CycleTest, ALeftClickFollowsOnlyAtTheMarkedLocation) {
+  ClickTarget target(300, 300, 400, 200);
+  auto& shared = basDecs::Shared();
+  for (int i = 0; i < 8; ++i) shared.locations[i] = {320 + 40 * i, 350, i == 3, false};
+  frmRun().Hide();
+  for (int i = 0; i < 8; ++i) {
+    frmRun().Timermove_Timer();
+    test::Pump(30);
+  }
+  EXPECT_TRUE(test::PumpUntil([&] { return target.ups >= 1; }, 3000));
+  test::Pump(200);
+  ASSERT_EQ(1u, target.downs.size());
+  EXPECT_EQ(1, target.ups);
+  EXPECT_EQ(320 + 40 * 3 - 300, target.downs[0].x);  // client coordinates of location 3
+  EXPECT_EQ(50, target.downs[0].y);
+}
+
+TEST_F(CycleTest, RunWindowLooksAsDesignedAndStaysOnTop) {
+  FrmRun& run = frmRun();
+  char caption[64]{};
+  GetWindowTextA(run.hWnd(), caption, sizeof caption);
+  EXPECT_STREQ("Wandrel 4", caption);
+  RECT client{};
+  GetClientRect(run.hWnd(), &client);
+  EXPECT_EQ(forms::TwipsToPixelsX(1800), client.right);
+  EXPECT_EQ(forms::TwipsToPixelsY(360), client.bottom);
+  LONG_PTR ex = GetWindowLongPtrA(run.hWnd(), GWL_EXSTYLE);
+  EXPECT_TRUE(ex & WS_EX_TOPMOST);
+  EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
+  LONG_PTR style = GetWindowLongPtrA(run.hWnd(), GWL_STYLE);
+  EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+  RECT button{};
+  GetWindowRect(run.cmdConfig.hWnd(), &button);
+  EXPECT_EQ(forms::TwipsToPixelsX(735), button.right - button.left);
+
+  // Without a saved place it starts fully on the work area, at its top right.
+  RECT frame{}, work{};
+  GetWindowRect(run.hWnd(), &frame);
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_EQ(work.right, frame.right);
+  EXPECT_EQ(work.top, frame.top);
+}
+
+TEST_F(CycleTest, AboutShowsTheSixLinesWithTheirTitle) {
+  frmRun().cmdAbout_Click();
+  ASSERT_EQ(1u, test::Boxes().size());
+  EXPECT_EQ("About Wandrel4", test::Boxes()[0].title);
+  const std::string& text = test::Boxes()[0].text;
+  EXPECT_EQ(0u, text.find("Wandrel v4             By "));
+  EXPECT_NE(std::string::npos, text.find("\r\n\r\nhttps://"));
+  EXPECT_NE(std::string::npos, text.find("\r\n               support@"));
+  EXPECT_NE(std::string::npos,
+            text.find("\r\n\r\nQuestions, Comments, or suggestions, please e-mail or visit the "
+                      "website."));
+  EXPECT_NE("\n", text.substr(text.size() - 1));
+  int lines = 1;
+  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) {
+    ++lines;
+  }
+  EXPECT_EQ(6, lines);
+}
+
+TEST_F(CycleTest, ConfigHoldsTheCycleStillAndCancelResumesIt) {
+  auto& shared = basDecs::Shared();
+  FrmRun& run = frmRun();
+  run.cmdRun_Click();
+  run.Timermove_Timer();
+  run.cmdConfig_Click();
+  EXPECT_FALSE(run.Visible());
+  EXPECT_TRUE(frmConfig().Visible());
+  EXPECT_TRUE(frmConfig().cmdCancel.Enabled());
+  EXPECT_TRUE(shared.running);
+  EXPECT_FALSE(run.Timermove.Enabled());
+  EXPECT_FALSE(run.Timertest.Enabled());
+  EXPECT_EQ(-1, shared.currentLocation);  // the configuration window starts capture afresh
+
+  // A tray double-click while configuring switches OFF and ON again without stepping.
+  run.cKestrow_MouseDblClick();
+  run.cKestrow_MouseDblClick();
+  EXPECT_TRUE(shared.running);
+  EXPECT_FALSE(run.Timermove.Enabled());
+
+  frmConfig().cmdCancel_Click();
+  EXPECT_TRUE(run.Visible());
+  EXPECT_EQ((std::vector<forms::Form*>{&run}), forms::Forms());  // the configuration unloaded
+  EXPECT_TRUE(shared.running);
+  EXPECT_EQ("ON", run.cmdRun.Caption());
+  EXPECT_TRUE(run.Timermove.Enabled());
+  EXPECT_FALSE(run.Timertest.Enabled());
+}
+
+TEST_F(CycleTest, ClosingTheRunWindowStoresItsPlaceInTwips) {
+  test::WriteSetting("Installed", "True");
+  frmRun().SetLeft(2880);
+  frmRun().SetTop(1200);
+  frmRun().Unload();
+  auto values = test::ReadSettings();
+  EXPECT_EQ((std::pair<DWORD, std::string>{REG_SZ, "2880"}), values["PrgmLocX"]);
+  EXPECT_EQ((std::pair<DWORD, std::string>{REG_SZ, "1200"}), values["PrgmLocY"]);
+}
+
+TEST_F(CycleTest, ClosingWithoutASettingsKeySavesNothingAndCreatesNoKey) {
+  frmRun().Unload();
+  EXPECT_FALSE(test::SettingsKeyExists());
+  EXPECT_TRUE(test::Boxes().empty());
+}
+
+}  // namespace

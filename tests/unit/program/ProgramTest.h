@@ -1,0 +1,43 @@
+// Shared helpers of the program's tests: the settings key of the test prefix, message
+// pumping, and the recorded message boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "basDecs.h"
+
+namespace test {
+
+struct Box {
+  std::string text, title;
+};
+// The message boxes shown since the last ClearBoxes (the real box is replaced in main).
+std::vector<Box>& Boxes();
+void ClearBoxes();
+
+// Delivers the thread's messages, through the forms' keyboard handling, for a while.
+void Pump(int milliseconds);
+// Delivers messages until the condition holds or the deadline passes; true when it held.
+template <typename Condition>
+bool PumpUntil(Condition condition, int deadlineMs) {
+  DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > static_cast<DWORD>(deadlineMs)) return false;
+    Pump(10);
+  }
+  return true;
+}
+
+void DeleteSettingsKey();
+bool SettingsKeyExists();
+void WriteSetting(const std::string& name, const std::string& value);
+// Every value of the settings key as name -> (type, data as text).
+std::map<std::string, std::pair<DWORD, std::string>> ReadSettings();
+
+POINT Cursor();
+
+}  // namespace test
