@@ -1,8 +1,9 @@
 // Wandrel4.exe: no start-up window; the start-up procedure decides which window to show and
 // the message loop runs until the last window is unloaded.
+#include <windows.h>
+// after <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
-#include <windows.h>
 
 #include "basDecs.h"
 #include "forms/Form.h"
