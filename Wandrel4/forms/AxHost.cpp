@@ -44,7 +44,7 @@ class AxPropertyBag final : public IPropertyBag {
     if (!bag) return E_POINTER;
     *bag = nullptr;
     ComPtr<AxPropertyBag> object;
-    object.Attach(new (std::nothrow) AxPropertyBag);
+    *object.GetAddressOf() = new (std::nothrow) AxPropertyBag;  // its first reference
     if (!object) return E_OUTOFMEMORY;
     HRESULT hr = object->values_.CopyFrom(from);
     if (FAILED(hr)) return hr;
@@ -191,7 +191,7 @@ class AxEventSink final : public IDispatch {
  public:
   static ComPtr<AxEventSink> Create(AxHost* host, const IID& events) noexcept {
     ComPtr<AxEventSink> sink;
-    sink.Attach(new (std::nothrow) AxEventSink(host, events));
+    *sink.GetAddressOf() = new (std::nothrow) AxEventSink(host, events);  // its first reference
     return sink;
   }
 

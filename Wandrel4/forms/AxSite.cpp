@@ -8,7 +8,9 @@ namespace forms {
 
 Microsoft::WRL::ComPtr<AxSite> AxSite::Create(HWND parent, const RECT& rect) noexcept {
   Microsoft::WRL::ComPtr<AxSite> site;
-  site.Attach(new (std::nothrow) AxSite(parent, rect));
+  // The new object's first reference becomes the pointer's. Not through Attach: MinGW's
+  // ComPtr::Attach adds a reference of its own, which would leak the object.
+  *site.GetAddressOf() = new (std::nothrow) AxSite(parent, rect);
   return site;
 }
 
