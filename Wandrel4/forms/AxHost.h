@@ -2,9 +2,10 @@
 // properties, in-place active at a rectangle, its events delivered to handlers.
 #pragma once
 
+#include <windows.h>
+
 #include <ocidl.h>
 #include <ole2.h>
-#include <windows.h>
 #include <wrl/client.h>
 
 #include <functional>

@@ -2,9 +2,10 @@
 // in-place frame, the control site and the ambient properties.
 #pragma once
 
+#include <windows.h>
+
 #include <ocidl.h>
 #include <ole2.h>
-#include <windows.h>
 #include <wrl/client.h>
 
 namespace forms {

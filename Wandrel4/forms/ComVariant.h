@@ -1,8 +1,9 @@
 // A VARIANT that clears itself: move-only, so a value is never cleared twice.
 #pragma once
 
-#include <oleauto.h>
 #include <windows.h>
+
+#include <oleauto.h>
 
 namespace forms {
 
