@@ -1,0 +1,120 @@
+// The end-to-end tests' eyes on the Windows side: what a person sees of the program's
+// windows (positions, captions, states), the settings key, and clicks that arrive at a
+// window of its own. Prints plain lines for the Python tests to read.
+//
+//   probe windows                      top-level windows: title|x|y|w|h|visible|topmost
+//   probe children TITLE               controls of a window: text|class|x|y|w|h|enabled|checked
+//   probe settings                     values of HKCU\Software\Wandrel4: name|type|data
+//   probe clicks X Y W H SECONDS       a topmost window there; prints down|up x y per click
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::string TextOf(HWND window) {
+  // WM_GETTEXT reaches the other process's controls too (GetWindowText would not read an
+  // edit box there).
+  char text[512]{};
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, 2000, &copied);
+  return text;
+}
+
+BOOL CALLBACK PrintTopLevel(HWND window, LPARAM) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  std::string title = TextOf(window);
+  if (title.empty()) return TRUE;
+  bool topmost = (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  std::printf("%s|%ld|%ld|%ld|%ld|%d|%d\n", title.c_str(), r.left, r.top, r.right - r.left,
+              r.bottom - r.top, IsWindowVisible(window) ? 1 : 0, topmost ? 1 : 0);
+  return TRUE;
+}
+
+BOOL CALLBACK PrintChild(HWND window, LPARAM) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  char cls[64]{};
+  GetClassNameA(window, cls, sizeof cls);
+  LRESULT checked = _stricmp(cls, "Button") == 0 ? SendMessageA(window, BM_GETCHECK, 0, 0) : 0;
+  std::printf("%s|%s|%ld|%ld|%ld|%ld|%d|%d\n", TextOf(window).c_str(), cls, r.left, r.top,
+              r.right - r.left, r.bottom - r.top, IsWindowEnabled(window) ? 1 : 0,
+              static_cast<int>(checked));
+  return TRUE;
+}
+
+int Settings() {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Wandrel4", 0, KEY_READ, &key) != 0) {
+    std::printf("(no key)\n");
+    return 0;
+  }
+  for (DWORD i = 0;; ++i) {
+    char name[256];
+    BYTE data[2048];
+    DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
+    if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) != 0) break;
+    std::string text(reinterpret_cast<char*>(data), dataSize);
+    if (!text.empty() && text.back() == '\0') text.pop_back();
+    std::printf("%s|%lu|%s\n", name, type, text.c_str());
+  }
+  RegCloseKey(key);
+  return 0;
+}
+
+LRESULT CALLBACK ClickProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) {
+    POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    ClientToScreen(window, &p);
+    std::printf("%s %ld %ld %lu\n", message == WM_LBUTTONDOWN ? "down" : "up", p.x, p.y,
+                GetTickCount());
+    std::fflush(stdout);
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int Clicks(int x, int y, int w, int h, int seconds) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = ClickProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+  wc.lpszClassName = "ProbeClicks";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "ProbeClicks", "probe clicks",
+                                WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+  std::printf("ready\n");
+  std::fflush(stdout);
+  DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
+  MSG msg;
+  while (GetTickCount() < end) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  DestroyWindow(window);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string command = argc > 1 ? argv[1] : "";
+  if (command == "windows") return EnumWindows(PrintTopLevel, 0) ? 0 : 0;
+  if (command == "children" && argc > 2) {
+    HWND window = FindWindowA(nullptr, argv[2]);
+    if (!window) return 2;
+    EnumChildWindows(window, PrintChild, 0);
+    return 0;
+  }
+  if (command == "settings") return Settings();
+  if (command == "clicks" && argc > 6) {
+    return Clicks(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                  std::atoi(argv[6]));
+  }
+  std::fprintf(stderr, "usage: probe windows | children TITLE | settings | clicks X Y W H S\n");
+  return 1;
+}
