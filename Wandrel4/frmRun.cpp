@@ -10,6 +10,18 @@ namespace {
 constexpr char kAuthor[] = "the Wandrel team";
 constexpr char kWebAddress[] = "https://wandrel.example.org";
 constexpr char kEmail[] = "support@wandrel.example.org";
+constexpr wchar_t kTrayProgId[] = L"KestrowCtl.cKestrow";
+
+std::string Narrow(const std::wstring& text) {
+  int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                 nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0) {
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), narrow.data(), size,
+                        nullptr, nullptr);
+  }
+  return narrow;
+}
 
 forms::FormDesign RunDesign() {
   using forms::ControlKind;
@@ -136,6 +148,28 @@ void FrmRun::Form_Unload() {
   registry.CloseRegistry();
 }
 
-void FrmRun::OnWindowCreated(HWND /*window*/) {}
+void FrmRun::OnWindowCreated(HWND window) { ShowTrayIcon(window); }
 
-void FrmRun::OnWindowDestroying() {}
+void FrmRun::ShowTrayIcon(HWND window) {
+  forms::AxProperties saved;
+  saved.SetBool(L"InTray", true);
+  saved.SetPicture(L"TrayIcon",
+                   LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_WANDREL)));
+  saved.SetText(L"TrayTip", L"Wandrel4");
+  saved.SetInt(L"_ExtentX", 900);
+  saved.SetInt(L"_ExtentY", 900);
+  cKestrow.OnEvent(L"MouseDown", [this](DISPPARAMS&) { cKestrow_MouseDown(); });
+  cKestrow.OnEvent(L"MouseDblClick", [this](DISPPARAMS&) { cKestrow_MouseDblClick(); });
+  // The control's face has no place among the buttons: it sits just below the client area.
+  RECT client{};
+  GetClientRect(window, &client);
+  RECT place{0, client.bottom, 34, client.bottom + 34};
+  std::wstring why;
+  if (SUCCEEDED(cKestrow.Create(window, kTrayProgId, place, saved, &why)) || trayTold_) return;
+  trayTold_ = true;
+  forms::MsgBox("The tray icon is unavailable, so Wandrel4 runs without it: " + Narrow(why) +
+                ".\r\n\r\nKeep Kestrow.ocx beside Wandrel4.exe, or register it with "
+                "\"regsvr32 Kestrow.ocx\".");
+}
+
+void FrmRun::OnWindowDestroying() { cKestrow.Destroy(); }

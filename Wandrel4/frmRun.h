@@ -2,6 +2,7 @@
 // owns the movement cycle that jumps the cursor through the eight locations.
 #pragma once
 
+#include "forms/AxHost.h"
 #include "forms/Form.h"
 
 class FrmRun : public forms::Form {
@@ -37,8 +38,11 @@ class FrmRun : public forms::Form {
 
  private:
   void SwitchOff();
+  void ShowTrayIcon(HWND window);
 
+  forms::AxHost cKestrow;   // the tray icon control
   bool suspended_ = false;  // the configuration window is open
+  bool trayTold_ = false;   // the user has been told once that there is no tray icon
 };
 
 // The About box's text, line by line.

@@ -245,3 +245,44 @@ TEST_F(CycleTest, ClosingWithoutASettingsKeySavesNothingAndCreatesNoKey) {
 }
 
 }  // namespace
+
+namespace {
+
+// The run window's one child that is not a button: the tray icon control's own window.
+HWND TrayControlWindow(HWND run) {
+  for (HWND child = GetWindow(run, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char cls[64]{};
+    GetClassNameA(child, cls, sizeof cls);
+    if (_stricmp(cls, "Button") != 0) return child;
+  }
+  return nullptr;
+}
+
+constexpr UINT kTrayCallback = WM_USER + 101;
+
+TEST_F(CycleTest, TheTrayControlsEventsReachTheRunWindow) {
+  EXPECT_TRUE(test::Boxes().empty()) << test::Boxes().front().text;
+  HWND tray = TrayControlWindow(frmRun().hWnd());
+  ASSERT_NE(nullptr, tray) << "the run window hosts no tray icon control";
+  auto& shared = basDecs::Shared();
+
+  SendMessageA(tray, kTrayCallback, 0, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(shared.running);
+  EXPECT_EQ("ON", frmRun().cmdRun.Caption());
+  SendMessageA(tray, kTrayCallback, 0, WM_RBUTTONDBLCLK);
+  EXPECT_FALSE(shared.running);
+
+  // A press brings the window forward, but a hidden window stays hidden.
+  frmRun().Hide();
+  SendMessageA(tray, kTrayCallback, 0, WM_LBUTTONDOWN);
+  EXPECT_FALSE(frmRun().Visible());
+  SendMessageA(tray, kTrayCallback, 0, WM_MOUSEMOVE);
+  SendMessageA(tray, kTrayCallback, 0, WM_LBUTTONUP);
+  EXPECT_FALSE(shared.running);
+
+  frmRun().Unload();
+  EXPECT_FALSE(IsWindow(tray));
+  EXPECT_TRUE(test::Boxes().empty());
+}
+
+}  // namespace
