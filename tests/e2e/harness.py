@@ -40,10 +40,16 @@ def wait_for(condition, what, timeout=15.0, interval=0.1):
         time.sleep(interval)
 
 
-def wine(*args, timeout=60):
-    result = subprocess.run([LOADER, *args], cwd=BIN, capture_output=True, text=True,
-                            timeout=timeout)
-    return result.stdout.replace("\r", "")
+def wine(*args, timeout=30):
+    """Runs a Wine command and returns what it printed; one retry if it hangs."""
+    for attempt in (1, 2):
+        try:
+            result = subprocess.run([LOADER, *args], cwd=BIN, capture_output=True, text=True,
+                                    timeout=timeout)
+            return result.stdout.replace("\r", "")
+        except subprocess.TimeoutExpired:
+            log(f"{args[0]} did not answer within {timeout} s (attempt {attempt})")
+    raise Failure(f"{args} did not answer")
 
 
 def probe(*args):
@@ -137,6 +143,29 @@ def focus(title):
 
 def keys(*names):
     xdo("key", *names)
+
+
+def close_window(title):
+    """Clicks the window's caption, as a person does before pressing Alt+F4, and closes it."""
+    w = windows()[title]
+    click_at(w["x"] + w["w"] // 3, w["y"] + 6)
+    keys("alt+F4")
+
+
+TRAY_TITLE = "Wine System Tray"
+
+
+def tray_icon():
+    """Where the first icon of the notification area is on the screen, or None when the
+    notification area shows no icon."""
+    ids = xdo("search", "--onlyvisible", "--name", f"^{TRAY_TITLE}$").split()
+    if not ids or not shown(TRAY_TITLE):
+        return None
+    lines = probe("client", TRAY_TITLE)
+    if not lines:
+        return None
+    x, y, w, h = map(int, lines[0].split("|"))
+    return (x + 10, y + 10) if w > 0 and h > 0 else None
 
 
 class Program:

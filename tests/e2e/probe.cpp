@@ -4,6 +4,7 @@
 //
 //   probe windows                      top-level windows: title|x|y|w|h|visible|topmost
 //   probe children TITLE               controls of a window: text|class|x|y|w|h|enabled|checked
+//   probe client TITLE                 the client area of a window on the screen: x|y|w|h
 //   probe settings                     values of HKCU\Software\Wandrel4: name|type|data
 //   probe clicks X Y W H SECONDS       a topmost window there; prints down|up x y per click
 #include <windows.h>
@@ -14,13 +15,20 @@
 
 namespace {
 
+// A window's caption, read without sending it a message: a program that is busy starting
+// up never holds the probe up.
 std::string TextOf(HWND window) {
-  // WM_GETTEXT reaches the other process's controls too (GetWindowText would not read an
-  // edit box there).
+  char text[512]{};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+// A control's text through WM_GETTEXT, which reaches another process's edit box too.
+std::string ControlText(HWND window) {
   char text[512]{};
   DWORD_PTR copied = 0;
   SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                      SMTO_ABORTIFHUNG, 2000, &copied);
+                      SMTO_ABORTIFHUNG, 500, &copied);
   return text;
 }
 
@@ -41,7 +49,7 @@ BOOL CALLBACK PrintChild(HWND window, LPARAM) {
   char cls[64]{};
   GetClassNameA(window, cls, sizeof cls);
   LRESULT checked = _stricmp(cls, "Button") == 0 ? SendMessageA(window, BM_GETCHECK, 0, 0) : 0;
-  std::printf("%s|%s|%ld|%ld|%ld|%ld|%d|%d\n", TextOf(window).c_str(), cls, r.left, r.top,
+  std::printf("%s|%s|%ld|%ld|%ld|%ld|%d|%d\n", ControlText(window).c_str(), cls, r.left, r.top,
               r.right - r.left, r.bottom - r.top, IsWindowEnabled(window) ? 1 : 0,
               static_cast<int>(checked));
   return TRUE;
@@ -110,11 +118,20 @@ int main(int argc, char** argv) {
     EnumChildWindows(window, PrintChild, 0);
     return 0;
   }
+  if (command == "client" && argc > 2) {
+    HWND window = FindWindowA(nullptr, argv[2]);
+    RECT r{};
+    if (!window || !GetClientRect(window, &r)) return 2;
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    std::printf("%ld|%ld|%ld|%ld\n", origin.x, origin.y, r.right, r.bottom);
+    return 0;
+  }
   if (command == "settings") return Settings();
   if (command == "clicks" && argc > 6) {
     return Clicks(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                   std::atoi(argv[6]));
   }
-  std::fprintf(stderr, "usage: probe windows | children TITLE | settings | clicks X Y W H S\n");
+  std::fprintf(stderr, "usage: probe windows | children TITLE | client TITLE | settings | clicks X Y W H S\n");
   return 1;
 }
