@@ -40,9 +40,9 @@ def wait_for(condition, what, timeout=15.0, interval=0.1):
         time.sleep(interval)
 
 
-def wine(*args, timeout=30):
-    """Runs a Wine command and returns what it printed; one retry if it hangs."""
-    for attempt in (1, 2):
+def wine(*args, timeout=10):
+    """Runs a Wine command and returns what it printed; tried again if it hangs."""
+    for attempt in (1, 2, 3):
         try:
             result = subprocess.run([LOADER, *args], cwd=BIN, capture_output=True, text=True,
                                     timeout=timeout)
@@ -171,8 +171,9 @@ def tray_icon():
 class Program:
     """Wandrel4.exe running under Wine."""
 
-    def __init__(self):
-        self.process = subprocess.Popen([LOADER, os.path.join(BIN, "Wandrel4.exe")], cwd=BIN,
+    def __init__(self, exe=None):
+        exe = exe or os.path.join(BIN, "Wandrel4.exe")
+        self.process = subprocess.Popen([LOADER, exe], cwd=os.path.dirname(exe),
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def running(self):
@@ -187,17 +188,21 @@ class Program:
             self.process.wait()
 
 
-def main(test):
-    """Runs one scenario; prints the closing line ctest reads and exits with its result."""
-    program_holder = []
-    try:
-        test(program_holder)
-        print("1 passed, 0 failed")
-        return 0
-    except Exception as error:  # the scenario's failure, reported as such
-        log(f"FAILED: {error}")
-        print("0 passed, 1 failed")
-        return 1
-    finally:
-        for program in program_holder:
-            program.kill()
+def main(*scenarios):
+    """Runs the scenarios one after another; prints the closing line ctest reads and returns
+    the exit code."""
+    passed = failed = 0
+    for scenario in scenarios:
+        programs = []
+        log(f"== {scenario.__name__}")
+        try:
+            scenario(programs)
+            passed += 1
+        except Exception as error:  # the scenario's failure, reported as such
+            log(f"FAILED: {scenario.__name__}: {error}")
+            failed += 1
+        finally:
+            for program in programs:
+                program.kill()
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0

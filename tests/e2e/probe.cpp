@@ -23,13 +23,18 @@ std::string TextOf(HWND window) {
   return text;
 }
 
-// A control's text through WM_GETTEXT, which reaches another process's edit box too.
+// A control's text through WM_GETTEXT, which reaches another process's edit box too; line
+// breaks become blanks, so that one control stays one line of output.
 std::string ControlText(HWND window) {
-  char text[512]{};
+  char text[1024]{};
   DWORD_PTR copied = 0;
   SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
                       SMTO_ABORTIFHUNG, 500, &copied);
-  return text;
+  std::string line = text;
+  for (char& c : line) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return line;
 }
 
 BOOL CALLBACK PrintTopLevel(HWND window, LPARAM) {
