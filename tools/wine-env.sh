@@ -1,6 +1,7 @@
 # Sourced by the tools: a private virtual display and a private Wine prefix for one build
 # folder, torn down again by wandrel_env_stop (also on exit).
 #   wandrel_env_start BUILD_DIR ARCH     ARCH is i686 or x86_64
+# With WANDREL_OWN_DISPLAY=0 and DISPLAY set, the given display is used instead.
 
 wandrel_loader() {
   if [ "$1" = x86_64 ]; then echo /usr/lib/wine/wine64; else echo /usr/lib/wine/wine; fi
@@ -11,6 +12,17 @@ wandrel_can_run_32() {
   [ -x /usr/lib/wine/wine ] && timeout 20 /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
+wandrel_start_xvfb() {
+  # Xvfb picks a free display itself and tells us its number.
+  local fifo="$1/.displayfd" i
+  rm -f "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  WANDREL_XVFB_PID=$!
+  for i in $(seq 100); do [ -s "$fifo" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n1 "$fifo")"
+  rm -f "$fifo"
+}
+
 wandrel_env_start() {
   local build=$1 arch=$2
   mkdir -p "$build"
@@ -19,17 +31,10 @@ wandrel_env_start() {
   WINE_LOADER=$(wandrel_loader "$arch")
   WINEPREFIX="$build/wineprefix"
   if [ "$arch" = x86_64 ]; then export WINEARCH=win64; else export WINEARCH=win32; fi
-
-  # Xvfb picks a free display itself and tells us its number.
-  local fifo="$build/.displayfd"
-  rm -f "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  WANDREL_XVFB_PID=$!
-  local i
-  for i in $(seq 100); do [ -s "$fifo" ] && break; sleep 0.1; done
-  export DISPLAY=":$(head -n1 "$fifo")"
-  rm -f "$fifo"
   trap wandrel_env_stop EXIT
+  if [ "${WANDREL_OWN_DISPLAY:-1}" != 0 ] || [ -z "${DISPLAY:-}" ]; then
+    wandrel_start_xvfb "$build"
+  fi
 
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine-env: creating Wine prefix $WINEPREFIX"
@@ -46,6 +51,9 @@ wandrel_env_start() {
 
 wandrel_env_stop() {
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
-  if [ -n "${WANDREL_XVFB_PID:-}" ]; then kill "$WANDREL_XVFB_PID" 2>/dev/null || true; wait "$WANDREL_XVFB_PID" 2>/dev/null || true; fi
+  if [ -n "${WANDREL_XVFB_PID:-}" ]; then
+    kill "$WANDREL_XVFB_PID" 2>/dev/null || true
+    wait "$WANDREL_XVFB_PID" 2>/dev/null || true
+  fi
   WANDREL_XVFB_PID=
 }
