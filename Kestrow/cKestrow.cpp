@@ -102,6 +102,7 @@ cKestrow::~cKestrow() {
 // --- Properties ------------------------------------------------------------------------------
 
 STDMETHODIMP cKestrow::putref_TrayIcon(IPictureDisp* Icon) noexcept {
+  MarkUsed();
   if (!Icon) return S_OK;
   LONG type = PICTYPE_UNINITIALIZED;
   RETURN_IF_FAILED(PictureProperty(Icon, DISPID_PICT_TYPE, &type));
@@ -118,6 +119,7 @@ STDMETHODIMP cKestrow::putref_TrayIcon(IPictureDisp* Icon) noexcept {
 }
 
 STDMETHODIMP cKestrow::get_TrayIcon(IPictureDisp** Icon) noexcept {
+  MarkUsed();
   RETURN_IF_NULL(Icon);
   *Icon = m_TrayIcon.Get();
   if (*Icon) (*Icon)->AddRef();
@@ -125,6 +127,7 @@ STDMETHODIMP cKestrow::get_TrayIcon(IPictureDisp** Icon) noexcept {
 }
 
 STDMETHODIMP cKestrow::put_TrayTip(BSTR Tip) noexcept try {
+  MarkUsed();
   std::wstring tip(Tip ? Tip : L"", Tip ? SysStringLen(Tip) : 0);
   // Sent for every value, unchanged and empty ones included: the empty text clears the tip.
   if (m_Hooked) {
@@ -138,12 +141,14 @@ STDMETHODIMP cKestrow::put_TrayTip(BSTR Tip) noexcept try {
 CATCH_RETURN()
 
 STDMETHODIMP cKestrow::get_TrayTip(BSTR* Tip) noexcept {
+  MarkUsed();
   RETURN_IF_NULL(Tip);
   *Tip = SysAllocStringLen(m_TrayTip.data(), static_cast<UINT>(m_TrayTip.size()));
   return *Tip ? S_OK : E_OUTOFMEMORY;
 }
 
 STDMETHODIMP cKestrow::put_InTray(VARIANT_BOOL Show) noexcept try {
+  MarkUsed();
   const VARIANT_BOOL show = Show ? VARIANT_TRUE : VARIANT_FALSE;
   if (show == m_InTray) return S_OK;
   if (show) {
@@ -169,6 +174,7 @@ STDMETHODIMP cKestrow::put_InTray(VARIANT_BOOL Show) noexcept try {
 CATCH_RETURN()
 
 STDMETHODIMP cKestrow::get_InTray(VARIANT_BOOL* Show) noexcept {
+  MarkUsed();
   RETURN_IF_NULL(Show);
   *Show = m_InTray;
   return S_OK;

@@ -32,9 +32,16 @@ STDMETHODIMP UserControl::GetClassID(CLSID* clsid) noexcept {
   return S_OK;
 }
 
+void UserControl::InitializeIfNeeded() noexcept {
+  if (initialized_) return;
+  InitNew();
+  implicitlyInitialized_ = true;
+}
+
 STDMETHODIMP UserControl::InitNew() noexcept {
-  if (initialized_) return E_UNEXPECTED;
+  if (initialized_ && !implicitlyInitialized_) return E_UNEXPECTED;
   initialized_ = true;
+  implicitlyInitialized_ = false;
   InitProperties();
   dirty_ = false;
   return S_OK;
@@ -42,8 +49,9 @@ STDMETHODIMP UserControl::InitNew() noexcept {
 
 STDMETHODIMP UserControl::Load(IPropertyBag* bag, IErrorLog* log) noexcept {
   RETURN_IF_NULL(bag);
-  if (initialized_) return E_UNEXPECTED;
+  if (initialized_ && !implicitlyInitialized_) return E_UNEXPECTED;
   initialized_ = true;
+  implicitlyInitialized_ = false;
   return LoadFromBag(bag, log);
 }
 
@@ -58,10 +66,11 @@ STDMETHODIMP UserControl::IsDirty() noexcept { return dirty_ ? S_OK : S_FALSE; }
 
 STDMETHODIMP UserControl::Load(LPSTREAM stream) noexcept {
   RETURN_IF_NULL(stream);
-  if (initialized_) return E_UNEXPECTED;
+  if (initialized_ && !implicitlyInitialized_) return E_UNEXPECTED;
   MemoryPropertyBag bag;
   RETURN_IF_FAILED(bag.LoadFrom(stream));
   initialized_ = true;
+  implicitlyInitialized_ = false;
   return LoadFromBag(&bag, nullptr);
 }
 

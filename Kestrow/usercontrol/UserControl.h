@@ -145,6 +145,18 @@ class UserControl : public IOleObject,
   void ApplyExtent(const SIZEL& extent) noexcept;
   void ViewChanged() noexcept;
   HRESULT LoadFromBag(IPropertyBag* bag, IErrorLog* log) noexcept;
+
+ protected:
+  // An automation client (a script's CreateObject) never calls InitNew or Load: its first
+  // call through IDispatch gives the control the properties of a new instance. A client of
+  // the interface's own methods gets the object as it is. Either way a later InitNew or Load
+  // of a container that used the control first is still accepted.
+  void InitializeIfNeeded() noexcept;
+  void MarkUsed() noexcept {
+    if (!initialized_) initialized_ = implicitlyInitialized_ = true;
+  }
+
+ private:
   HRESULT SaveToBag(IPropertyBag* bag) noexcept;
 
   const ControlClass& class_;
@@ -153,6 +165,7 @@ class UserControl : public IOleObject,
   SIZEL extent_{};  // HIMETRIC
   bool dirty_ = false;
   bool initialized_ = false;
+  bool implicitlyInitialized_ = false;  // by a client's first call, without InitNew or Load
   bool positioning_ = false;
   LONG freezeCount_ = 0;
   Microsoft::WRL::ComPtr<IPictureDisp> picture_;

@@ -43,6 +43,7 @@ class UserControlWithDual : public UserControl, public Dual {
   STDMETHODIMP Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                       VARIANT* result, EXCEPINFO* excep, UINT* argErr) noexcept override {
     if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    InitializeIfNeeded();
     Microsoft::WRL::ComPtr<ITypeInfo> info;
     HRESULT hr = DualTypeInfo(&info);
     if (FAILED(hr)) return hr;

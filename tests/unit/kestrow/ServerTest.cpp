@@ -286,6 +286,8 @@ TEST_F(Registered, AScriptReadsAndSetsTheProperties) {
   const char body[] =
       "Set k = CreateObject(\"KestrowCtl.cKestrow\")\r\n"
       "WScript.Echo \"InTray=\" & k.InTray\r\n"
+      "WScript.Echo \"Default=\" & k.TrayTip\r\n"
+      "WScript.Echo \"Icon=\" & k.TrayIcon.Type\r\n"
       "k.TrayTip = \"Set from a script\"\r\n"
       "WScript.Echo \"TrayTip=\" & k.TrayTip\r\n"
       "k.InTray = True\r\n"
@@ -300,7 +302,8 @@ TEST_F(Registered, AScriptReadsAndSetsTheProperties) {
 
   std::string output;
   EXPECT_EQ(RunProgram(L"cscript.exe //nologo \"" + script + L"\"", &output), 0u);
-  EXPECT_EQ(output, "InTray=False\r\nTrayTip=Set from a script\r\nInTray=True\r\nInTray=False\r\n");
+  EXPECT_EQ(output, "InTray=False\r\nDefault=VB 5 - Kestrow Control.\r\nIcon=3\r\n"
+                    "TrayTip=Set from a script\r\nInTray=True\r\nInTray=False\r\n");
   DeleteFileW(script.c_str());
 }
 
