@@ -114,7 +114,14 @@ class Label : public Control {
 
  protected:
   const char* WindowClass() const override { return "STATIC"; }
-  DWORD Style() const override { return SS_LEFT | SS_NOPREFIX; }
+  // A label one line high keeps its text on that line rather than wrapping a word out of
+  // sight; taller labels wrap within their width.
+  DWORD Style() const override {
+    return (design_.height < 2 * kLineTwips ? SS_LEFTNOWORDWRAP : SS_LEFT) | SS_NOPREFIX;
+  }
+
+private:
+  static constexpr int kLineTwips = 195;  // one line of 8-point text
 };
 
 }  // namespace forms
