@@ -16,17 +16,8 @@ void CtrlK() {
   basDecs::CaptureLocation(key, shift);
 }
 
-class ConfigTest : public testing::Test {
+class ConfigTest : public test::FreshProgram {
  protected:
-  void SetUp() override {
-    basDecs::Reset();
-    test::DeleteSettingsKey();
-    test::ClearBoxes();
-  }
-  void TearDown() override {
-    basDecs::Reset();
-    test::DeleteSettingsKey();
-  }
   // Eight captures at eight cursor positions.
   static void CaptureAll() {
     for (int i = 0; i < 8; ++i) {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -39,5 +41,19 @@ void WriteSetting(const std::string& name, const std::string& value);
 std::map<std::string, std::pair<DWORD, std::string>> ReadSettings();
 
 POINT Cursor();
+
+// Each test starts as a program that was never run: no settings key, no window, zero state.
+class FreshProgram : public testing::Test {
+ protected:
+  void SetUp() override {
+    basDecs::Reset();
+    DeleteSettingsKey();
+    ClearBoxes();
+  }
+  void TearDown() override {
+    basDecs::Reset();
+    DeleteSettingsKey();
+  }
+};
 
 }  // namespace test

@@ -9,17 +9,8 @@
 
 namespace {
 
-class StartupTest : public testing::Test {
+class StartupTest : public test::FreshProgram {
  protected:
-  void SetUp() override {
-    basDecs::Reset();
-    test::DeleteSettingsKey();
-    test::ClearBoxes();
-  }
-  void TearDown() override {
-    basDecs::Reset();
-    test::DeleteSettingsKey();
-  }
   static void WriteFullSettings() {
     for (int i = 0; i < 8; ++i) {
       test::WriteSetting("xPos" + std::to_string(i), std::to_string(10 * i - 20));
