@@ -12,6 +12,16 @@ constexpr char kWebAddress[] = "https://wandrel.example.org";
 constexpr char kEmail[] = "support@wandrel.example.org";
 constexpr wchar_t kTrayProgId[] = L"KestrowCtl.cKestrow";
 
+// Whether the tray icon control's file sits in the program's own folder.
+bool ControlBesideProgram() {
+  wchar_t path[MAX_PATH]{};
+  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  std::wstring file(path, length);
+  file.replace(file.find_last_of(L"\\/") + 1, std::wstring::npos, L"Kestrow.ocx");
+  return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::string Narrow(const std::wstring& text) {
   int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
                                  nullptr, nullptr);
@@ -167,6 +177,7 @@ void FrmRun::ShowTrayIcon(HWND window) {
   std::wstring why;
   if (SUCCEEDED(cKestrow.Create(window, kTrayProgId, place, saved, &why)) || trayTold_) return;
   trayTold_ = true;
+  if (!ControlBesideProgram()) why = L"Kestrow.ocx is not beside Wandrel4.exe; " + why;
   forms::MsgBox("The tray icon is unavailable, so Wandrel4 runs without it: " + Narrow(why) +
                 ".\r\n\r\nKeep Kestrow.ocx beside Wandrel4.exe, or register it with "
                 "\"regsvr32 Kestrow.ocx\".");
