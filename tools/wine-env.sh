@@ -7,9 +7,12 @@ wandrel_loader() {
   if [ "$1" = x86_64 ]; then echo /usr/lib/wine/wine64; else echo /usr/lib/wine/wine; fi
 }
 
-# True when this machine can run the 32-bit Wine loader (some kernels run no 32-bit code).
+# True when this machine runs the 32-bit Wine loader natively (some kernels run no 32-bit
+# code; 32-bit Wine under a user-mode emulator is far too slow to test with).
 wandrel_can_run_32() {
-  [ -x /usr/lib/wine/wine ] && timeout 20 /usr/lib/wine/wine --version >/dev/null 2>&1
+  [ -x /usr/lib/wine/wine ] || return 1
+  grep -qs '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386 && return 1
+  timeout 20 /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
 wandrel_start_xvfb() {
