@@ -1,6 +1,7 @@
 #include "forms/Form.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "forms/Twips.h"
 
@@ -215,14 +216,23 @@ void Form::DispatchKeyDown(HWND target, int16_t keyCode, int16_t shift) {
 }
 
 CommandButton& Form::Button(const std::string& name) {
-  return dynamic_cast<CommandButton&>(*Find(name, -1));
+  return static_cast<CommandButton&>(Find(name, -1, ControlKind::CommandButton));
 }
 
 CheckBox& Form::Check(const std::string& name, int index) {
-  return dynamic_cast<CheckBox&>(*Find(name, index));
+  return static_cast<CheckBox&>(Find(name, index, ControlKind::CheckBox));
 }
 
-TextBox& Form::Text(const std::string& name) { return dynamic_cast<TextBox&>(*Find(name, -1)); }
+TextBox& Form::Text(const std::string& name) {
+  return static_cast<TextBox&>(Find(name, -1, ControlKind::TextBox));
+}
+
+Control& Form::Find(const std::string& name, int index, ControlKind kind) const {
+  Control* control = Find(name, index);
+  // A form asks only for the controls its own design table declares.
+  if (!control || control->design().kind != kind) std::abort();
+  return *control;
+}
 
 Control* Form::Find(const std::string& name, int index) const {
   for (const auto& control : controls_) {

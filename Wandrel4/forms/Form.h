@@ -66,6 +66,7 @@ class Form {
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   Control* Find(const std::string& name, int index) const;
+  Control& Find(const std::string& name, int index, ControlKind kind) const;
   Control* FindByWindow(HWND window) const;
   void FocusFirstControl();
   void MoveTo(int leftTwips, int topTwips);
