@@ -31,6 +31,8 @@ struct SharedState {
 
 constexpr int kLocationCount = 8;
 constexpr char kSettingsKey[] = "Software\\Wandrel4";
+// The program's site, shown in the About box and in the configuration window.
+constexpr char kWebAddress[] = "https://wandrel.example.org";
 
 SharedState& Shared();
 // The program's one registry connection, created on first use.

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr char kWebAddress[] = "https://wandrel.example.org";
 constexpr char kInstructions[] =
     "Instructions:             Move the mouse to each desired location and press Ctrl+K. After "
     "all the locations are entered, select the ones that you want to be clicked. Then press done.";
@@ -33,7 +32,7 @@ forms::FormDesign ConfigDesign() {
   c.push_back(
       {ControlKind::CommandButton, "cmdDone", -1, "Finished", 120, 4200, 1215, 495, 8, false});
   c.push_back({ControlKind::CommandButton, "cmdCancel", -1, "Cancel", 1440, 4200, 1215, 495, 9});
-  c.push_back({ControlKind::Label, "lblSite", -1, kWebAddress, 120, 4800, 2655, 255, 21});
+  c.push_back({ControlKind::Label, "lblSite", -1, basDecs::kWebAddress, 120, 4800, 2655, 255, 21});
   return design;
 }
 

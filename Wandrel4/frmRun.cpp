@@ -8,7 +8,6 @@
 namespace {
 
 constexpr char kAuthor[] = "the Wandrel team";
-constexpr char kWebAddress[] = "https://wandrel.example.org";
 constexpr char kEmail[] = "support@wandrel.example.org";
 constexpr wchar_t kTrayProgId[] = L"KestrowCtl.cKestrow";
 
@@ -50,7 +49,7 @@ forms::FormDesign RunDesign() {
 
 std::string AboutText() {
   return std::string("Wandrel v4") + std::string(13, ' ') + "By " + kAuthor + "\r\n" + "\r\n" +
-         kWebAddress + "\r\n" + std::string(15, ' ') + kEmail + "\r\n" + "\r\n" +
+         basDecs::kWebAddress + "\r\n" + std::string(15, ' ') + kEmail + "\r\n" + "\r\n" +
          "Questions, Comments, or suggestions, please e-mail or visit the website.";
 }
 
