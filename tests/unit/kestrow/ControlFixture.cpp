@@ -68,4 +68,13 @@ void ControlTest::Site(IUnknown* control, TestSite* site) {
   ASSERT_HRESULT_SUCCEEDED(object->SetClientSite(site));
 }
 
+void ControlTest::SiteAndActivate(IUnknown* control, TestSite* site) {
+  Site(control, site);
+  ComPtr<IOleObject> object;
+  ASSERT_HRESULT_SUCCEEDED(control->QueryInterface(IID_PPV_ARGS(&object)));
+  RECT pos{0, 0, 34, 34};
+  ASSERT_HRESULT_SUCCEEDED(
+      object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, site->window(), &pos));
+}
+
 }  // namespace kestrow_test

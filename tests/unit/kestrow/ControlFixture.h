@@ -33,6 +33,8 @@ class ControlTest : public testing::Test {
   // Loads the control from a bag: the path every host that keeps design data takes.
   static HRESULT LoadFrom(IUnknown* control, RecordingBag& bag);
   static void Site(IUnknown* control, TestSite* site);
+  // Sites the control and activates it in place on the site's window, 34 x 34 pixels.
+  static void SiteAndActivate(IUnknown* control, TestSite* site);
 
   static std::vector<ShellRequest>& Requests();
 

@@ -237,12 +237,7 @@ TEST_F(Lifecycle, TheControlStaysAtItsOwnSize) {
 TEST_F(Lifecycle, DestroyingAShownControlRemovesIconAndHook) {
   TestSite site(Ambient::Running);
   auto control = NewControl();
-  Site(control.Get(), &site);
-  ComPtr<IOleObject> object;
-  ASSERT_HRESULT_SUCCEEDED(control.As(&object));
-  RECT pos{0, 0, 34, 34};
-  ASSERT_HRESULT_SUCCEEDED(
-      object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.window(), &pos));
+  SiteAndActivate(control.Get(), &site);
   ASSERT_HRESULT_SUCCEEDED(control->put_InTray(VARIANT_TRUE));
   HWND hwnd = WindowOf(control.Get());
   EventSink sink;
@@ -253,6 +248,8 @@ TEST_F(Lifecycle, DestroyingAShownControlRemovesIconAndHook) {
   ComPtr<IOleInPlaceObject> inPlace;
   ASSERT_HRESULT_SUCCEEDED(control.As(&inPlace));
   ASSERT_HRESULT_SUCCEEDED(inPlace->InPlaceDeactivate());
+  ComPtr<IOleObject> object;
+  ASSERT_HRESULT_SUCCEEDED(control.As(&object));
   ASSERT_HRESULT_SUCCEEDED(object->Close(OLECLOSE_NOSAVE));
   ASSERT_HRESULT_SUCCEEDED(object->SetClientSite(nullptr));
   inPlace.Reset();

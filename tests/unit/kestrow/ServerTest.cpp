@@ -302,8 +302,9 @@ TEST_F(Registered, AScriptReadsAndSetsTheProperties) {
 
   std::string output;
   EXPECT_EQ(RunProgram(L"cscript.exe //nologo \"" + script + L"\"", &output), 0u);
-  EXPECT_EQ(output, "InTray=False\r\nDefault=VB 5 - Kestrow Control.\r\nIcon=3\r\n"
-                    "TrayTip=Set from a script\r\nInTray=True\r\nInTray=False\r\n");
+  EXPECT_EQ(output,
+            "InTray=False\r\nDefault=VB 5 - Kestrow Control.\r\nIcon=3\r\n"
+            "TrayTip=Set from a script\r\nInTray=True\r\nInTray=False\r\n");
   DeleteFileW(script.c_str());
 }
 

@@ -125,12 +125,7 @@ TEST_F(Records, ShellRestartAddsTheShownIconAgain) {
 TEST_F(Records, ShellRestartReachesAControlOnItsHostWindow) {
   TestSite site(Ambient::Running);
   auto control = NewControl();
-  Site(control.Get(), &site);
-  ComPtr<IOleObject> object;
-  ASSERT_HRESULT_SUCCEEDED(control.As(&object));
-  RECT pos{0, 0, 34, 34};
-  ASSERT_HRESULT_SUCCEEDED(
-      object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.window(), &pos));
+  SiteAndActivate(control.Get(), &site);
   ASSERT_EQ(GetParent(WindowOf(control.Get())), site.window());
   ASSERT_HRESULT_SUCCEEDED(control->put_InTray(VARIANT_TRUE));
   Requests().clear();
@@ -143,6 +138,8 @@ TEST_F(Records, ShellRestartReachesAControlOnItsHostWindow) {
   ComPtr<IOleInPlaceObject> inPlace;
   ASSERT_HRESULT_SUCCEEDED(control.As(&inPlace));
   inPlace->InPlaceDeactivate();
+  ComPtr<IOleObject> object;
+  ASSERT_HRESULT_SUCCEEDED(control.As(&object));
   object->Close(OLECLOSE_NOSAVE);
   object->SetClientSite(nullptr);
 }
