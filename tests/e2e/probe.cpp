@@ -7,6 +7,7 @@
 //   probe client TITLE                 the client area of a window on the screen: x|y|w|h
 //   probe settings                     values of HKCU\Software\Wandrel4: name|type|data
 //   probe clicks X Y W H SECONDS       a topmost window there; prints down|up x y per click
+//   probe cursor                       where Windows has the cursor: x|y
 #include <windows.h>
 
 #include <cstdio>
@@ -97,9 +98,9 @@ int Clicks(int x, int y, int w, int h, int seconds) {
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
   wc.lpszClassName = "ProbeClicks";
   RegisterClassA(&wc);
-  HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "ProbeClicks", "probe clicks",
-                                WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
-                                wc.hInstance, nullptr);
+  HWND window =
+      CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "ProbeClicks", "probe clicks",
+                      WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr, wc.hInstance, nullptr);
   std::printf("ready\n");
   std::fflush(stdout);
   DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
@@ -133,10 +134,18 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "settings") return Settings();
+  if (command == "cursor") {
+    POINT p{};
+    if (!GetCursorPos(&p)) return 2;
+    std::printf("%ld|%ld\n", p.x, p.y);
+    return 0;
+  }
   if (command == "clicks" && argc > 6) {
     return Clicks(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                   std::atoi(argv[6]));
   }
-  std::fprintf(stderr, "usage: probe windows | children TITLE | client TITLE | settings | clicks X Y W H S\n");
+  std::fprintf(stderr,
+               "usage: probe windows | children TITLE | client TITLE | settings | clicks X Y W H S "
+               "| cursor\n");
   return 1;
 }
