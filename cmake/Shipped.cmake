@@ -1,6 +1,7 @@
 # wandrel_shipped(TARGET): what makes a shipped binary small. The tests link the same
 # libraries without it.
 #  - our own terminate handler instead of the runtime's verbose one with its demangler;
+#  - throw helpers of our own that do not bring the old-ABI string with them;
 #  - the win32 thread-model runtime instead of the posix one (no winpthread), where the
 #    cross compilers come in both models.
 set(_wandrel_win32_launcher "")
@@ -14,7 +15,8 @@ if(CMAKE_CXX_COMPILER MATCHES "-posix$")
 endif()
 
 function(wandrel_shipped target)
-  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/common/TerminateHandler.cpp)
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/common/TerminateHandler.cpp
+                                   ${PROJECT_SOURCE_DIR}/common/ThrowHelpers.cpp)
   if(_wandrel_win32_launcher)
     set_target_properties(${target} PROPERTIES CXX_LINKER_LAUNCHER ${_wandrel_win32_launcher}
                                                C_LINKER_LAUNCHER ${_wandrel_win32_launcher})
