@@ -2,21 +2,24 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
 // An error that reaches the caller of the registry class or of a conversion, carrying the
-// classic run-time error number (5 invalid argument, 6 overflow, 13 type mismatch).
-class VbError : public std::runtime_error {
+// classic run-time error number (5 invalid argument, 6 overflow, 13 type mismatch). Its
+// text is a literal: no allocation while an error is on its way.
+class VbError : public std::exception {
  public:
   enum Code : int { InvalidArgument = 5, Overflow = 6, TypeMismatch = 13 };
-  VbError(Code code, const char* what) : std::runtime_error(what), code_(code) {}
+  VbError(Code code, const char* what) noexcept : what_(what), code_(code) {}
+  const char* what() const noexcept override { return what_; }
   Code code() const noexcept { return code_; }
 
  private:
+  const char* what_;
   Code code_;
 };
 

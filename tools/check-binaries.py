@@ -1,7 +1,15 @@
 #!/usr/bin/env python3
-"""Checks the shipped binaries: 32-bit PE images that import Windows system DLLs only."""
+"""Checks the shipped binaries: PE images of the expected machine that import Windows system
+DLLs only and stay within their size limit.
+
+    check-binaries.py [--x64] FILE[:MAX_KB] ...
+
+Without --x64 every FILE must be a 32-bit i386 image, with it a 64-bit AMD64 one. A limit is
+in KB of 1024 bytes."""
 import struct
 import sys
+
+MACHINES = {False: (0x14C, 0x10B, "PE32 i386"), True: (0x8664, 0x20B, "PE32+ AMD64")}
 
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
@@ -43,21 +51,39 @@ def imports(data):
     return machine, magic, names
 
 
-def main():
-    ok = True
-    for path in sys.argv[1:]:
-        data = open(path, "rb").read()
+def check(path, limit_kb, x64):
+    """Returns the list of faults of one binary and prints its figures."""
+    data = open(path, "rb").read()
+    want_machine, want_magic, kind = MACHINES[x64]
+    faults = []
+    try:
         machine, magic, names = imports(data)
-        if machine != 0x14C or magic != 0x10B:
-            print(f"check-binaries: {path} is not a 32-bit i386 image")
-            ok = False
-        foreign = [n for n in names if n not in SYSTEM_DLLS]
-        if foreign:
-            print(f"check-binaries: {path} imports non-system DLLs: {', '.join(foreign)}")
-            ok = False
-        print(f"check-binaries: {path}: PE32 i386, {len(data)} bytes, imports {', '.join(names)}")
-    return 0 if ok else 1
+    except (ValueError, struct.error, IndexError) as e:
+        return [f"{path} is not a readable PE image ({e})"]
+    if machine != want_machine or magic != want_magic:
+        faults.append(f"{path} is not a {kind} image")
+    foreign = [n for n in names if n not in SYSTEM_DLLS]
+    if foreign:
+        faults.append(f"{path} imports non-system DLLs: {', '.join(foreign)}")
+    size = f"{len(data)} bytes ({len(data) / 1024:.0f} KB)"
+    if limit_kb is not None:
+        size += f", limit {limit_kb} KB"
+        if len(data) > limit_kb * 1024:
+            faults.append(f"{path} is {len(data)} bytes, over its limit of {limit_kb} KB")
+    print(f"check-binaries: {path}: {kind}, {size}, imports {', '.join(names)}")
+    return faults
+
+
+def main(argv):
+    x64 = "--x64" in argv
+    faults = []
+    for arg in (a for a in argv if a != "--x64"):
+        path, _, limit = arg.partition(":")
+        faults += check(path, int(limit) if limit else None, x64)
+    for fault in faults:
+        print(f"check-binaries: {fault}")
+    return 1 if faults else 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(sys.argv[1:]))

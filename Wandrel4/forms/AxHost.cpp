@@ -18,8 +18,10 @@ bool SameName(std::wstring_view a, std::wstring_view b) noexcept {
 
 // "text (0x800401F3)": a reason a person can read, with the code a developer can look up.
 std::wstring Reason(const std::wstring& text, HRESULT hr) {
-  wchar_t code[16];
-  swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
+  // By hand: the C library's formatted printing would more than double the program's size.
+  std::wstring code = L"0x00000000";
+  auto bits = static_cast<unsigned long>(hr);
+  for (size_t i = code.size(); i > 2; --i, bits >>= 4) code[i - 1] = L"0123456789ABCDEF"[bits & 15];
   return text + L" (" + code + L")";
 }
 

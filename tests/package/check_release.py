@@ -1,0 +1,172 @@
+"""Checks the release as a Windows user meets it, under Wine (DISPLAY, WINEPREFIX and
+WINE_LOADER come from tools/with-wine):
+
+    check_release.py PACKAGE_DIR INSTALLER BIN EXAMPLES
+
+PACKAGE_DIR holds what tools/package wrote; INSTALLER is the installer to run (the shipped
+one, or the same script built for x86_64 where no 32-bit program runs); BIN is the folder
+of the control the script examples use; EXAMPLES is docs/examples. Every wait polls with a
+deadline."""
+import glob
+import os
+import re
+import subprocess
+import sys
+import time
+import zipfile
+
+LOADER = os.environ["WINE_LOADER"]
+PREFIX = os.environ["WINEPREFIX"]
+UNINSTALL = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Wandrel"
+SETTINGS = r"HKCU\Software\Wandrel4"
+CLSID = "{D33EED4D-19F7-4F71-8AF6-0F9092A2DC74}"
+LIBID = "{5B0D6165-2BBF-4011-835C-AB11A42B0AC8}"
+failures = []
+
+
+def check(ok, what):
+    print(f"{'ok' if ok else 'FAIL'}: {what}", flush=True)
+    if not ok:
+        failures.append(what)
+    return ok
+
+
+def wine(*args, cwd=None, timeout=60):
+    r = subprocess.run([LOADER, *args], cwd=cwd, capture_output=True, text=True,
+                       timeout=timeout)
+    return r.returncode, r.stdout.replace("\r", "")
+
+
+def wait_for(condition, timeout=30):
+    deadline = time.monotonic() + timeout
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.2)
+    return True
+
+
+def reg_values(key):
+    rc, out = wine("reg", "query", key)
+    if rc != 0:
+        return None
+    values = {}
+    for line in out.splitlines():
+        m = re.match(r"\s+(\S+)\s+(REG_\w+)\s+(.*)", line)
+        if m:
+            values[m.group(1)] = m.group(3).strip()
+    return values
+
+
+def key_exists(key):
+    return wine("reg", "query", key)[0] == 0
+
+
+def hklm_snapshot():
+    """HKLM as reg export writes it; keys that Wine itself touches at every start are
+    the same in both snapshots because each is taken after a Wine command ran."""
+    out = os.path.join(PREFIX, "drive_c", "hklm.reg")
+    wine("reg", "export", r"HKLM\Software", r"C:\hklm.reg", "/y")
+    with open(out, "rb") as f:
+        return f.read()
+
+
+def user_path(*parts):
+    users = glob.glob(os.path.join(PREFIX, "drive_c", "users", "*", "AppData"))
+    users = [u for u in users if "/Public/" not in u]
+    return os.path.join(users[0], *parts)
+
+
+def check_zip(package):
+    zips = glob.glob(os.path.join(package, "Wandrel-*-win32.zip"))
+    if not check(len(zips) == 1, "the package holds one zip"):
+        return
+    names = sorted(zipfile.ZipFile(zips[0]).namelist())
+    check(names == sorted(["Wandrel4.exe", "Kestrow.ocx", "x64/Kestrow.ocx", "README.txt"]),
+          f"the zip holds exactly the program, both controls and README.txt ({names})")
+
+
+def check_install(installer):
+    install = user_path("Local", "Programs", "Wandrel")
+    shortcut = user_path("Roaming", "Microsoft", "Windows", "Start Menu", "Programs",
+                         "Wandrel 4.lnk")
+    files = ["Wandrel4.exe", "Kestrow.ocx", "README.txt", "x64/Kestrow.ocx", "uninstall.exe"]
+    before = hklm_snapshot()
+    rc, _ = wine(installer, "/S", timeout=120)
+    check(rc == 0, "silent install ends with 0")
+    missing = [f for f in files if not os.path.isfile(os.path.join(install, f))]
+    check(not missing, f"the files are in %LOCALAPPDATA%\\Programs\\Wandrel (missing {missing})")
+    check(os.path.isfile(shortcut), "the Start-menu shortcut exists")
+    entry = reg_values(UNINSTALL) or {}
+    wanted = ["DisplayName", "DisplayVersion", "Publisher", "DisplayIcon", "UninstallString",
+              "QuietUninstallString", "EstimatedSize", "NoModify", "NoRepair"]
+    check(all(k in entry for k in wanted), f"the Apps entry is complete ({sorted(entry)})")
+    check(entry.get("DisplayName") == "Wandrel 4" and entry.get("NoModify") == "0x1"
+          and entry.get("QuietUninstallString", "").endswith("uninstall.exe\" /S")
+          and int(entry.get("EstimatedSize", "0"), 16) > 0, "the Apps entry's values")
+    check(hklm_snapshot() == before, "nothing was written under HKLM\\Software")
+
+    # The installed program starts on a first run with its configuration window.
+    wine("reg", "delete", SETTINGS, "/f")
+    proc = subprocess.Popen([LOADER, os.path.join(install, "Wandrel4.exe")], cwd=install,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    shown = wait_for(lambda: subprocess.run(
+        ["xdotool", "search", "--onlyvisible", "--name", "^Wandrel 4 Configuration$"],
+        capture_output=True).returncode == 0)
+    check(shown, "the installed Wandrel4.exe shows its configuration window")
+    rc, _ = wine(installer, "/S", timeout=120)
+    check(rc != 0 and key_exists(UNINSTALL), "setup refuses while Wandrel runs")
+    proc.kill()
+    proc.wait()
+    wait_for(lambda: wine("cmd", "/c", "tasklist")[1].find("Wandrel4.exe") < 0, 15)
+
+    rc, _ = wine(installer, "/S", timeout=120)
+    check(rc == 0 and all(os.path.isfile(os.path.join(install, f)) for f in files),
+          "installing again over the installed copy works")
+
+    wine("reg", "add", SETTINGS, "/v", "Installed", "/d", "True", "/f")
+    uninstaller = os.path.join(install, "uninstall.exe")
+    wine(uninstaller, "/S", timeout=120)
+    gone = wait_for(lambda: not os.path.exists(install) and not os.path.exists(shortcut)
+                    and not key_exists(UNINSTALL), 60)
+    check(gone, "silent uninstall leaves no file, no shortcut, no Apps entry")
+    check(key_exists(SETTINGS), "silent uninstall keeps the settings key")
+
+
+def check_examples(bin_dir, examples):
+    """Per-user registration, the script examples against it, then unregistration."""
+    ocx = os.path.join(bin_dir, "Kestrow.ocx")
+    rc, _ = wine("regsvr32", "/s", "/n", "/i:user", ocx)
+    check(rc == 0, "regsvr32 /n /i:user registers the control")
+    check(key_exists(rf"HKCU\Software\Classes\CLSID\{CLSID}"), "the class is under HKCU")
+    check(not key_exists(rf"HKLM\Software\Classes\CLSID\{CLSID}"), "and not under HKLM")
+    for script in sorted(glob.glob(os.path.join(examples, "*.vbs")) +
+                         glob.glob(os.path.join(examples, "*.js"))):
+        rc, out = wine("cscript", "//nologo", script, cwd=examples)
+        lines = out.split("\n")
+        check(rc == 0 and "TrayTip=VB 5 - Kestrow Control." in lines
+              and any(l in ("InTray=False", "InTray=false") for l in lines)
+              and "TrayIcon.Type=3" in lines and any(l.startswith("shown: InTray=True")
+                                                     or l.startswith("shown: InTray=true")
+                                                     for l in lines),
+              f"{os.path.basename(script)} creates the control, reads its defaults and "
+              f"shows the icon ({out.strip()!r})")
+    rc, _ = wine("regsvr32", "/s", "/u", "/n", "/i:user", ocx)
+    check(rc == 0, "regsvr32 /u /n /i:user unregisters the control")
+    left = [k for k in (rf"HKCU\Software\Classes\CLSID\{CLSID}",
+                        r"HKCU\Software\Classes\KestrowCtl.cKestrow",
+                        rf"HKCU\Software\Classes\TypeLib\{LIBID}") if key_exists(k)]
+    check(not left, f"unregistration leaves nothing under HKCU\\Software\\Classes ({left})")
+
+
+def main():
+    package, installer, bin_dir, examples = sys.argv[1:5]
+    check_zip(package)
+    check_install(installer)
+    check_examples(bin_dir, examples)
+    print(f"release: {len(failures)} failure(s)")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
