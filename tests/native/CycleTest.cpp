@@ -1,0 +1,126 @@
+// One step of the movement cycle and the watchdog's test, without a cursor or a timer.
+#include <gtest/gtest.h>
+
+#include "core/Cycle.h"
+
+namespace {
+
+core::LocationTable Table() {
+  core::LocationTable table;
+  for (int i = 0; i < core::kLocationCount; ++i) {
+    table[i] = {100 + 20 * i, 200 + 10 * i, false, false};
+  }
+  return table;
+}
+
+core::StepInput At(int16_t index) {
+  core::StepInput input;
+  input.currentLocation = index;
+  return input;
+}
+
+TEST(CycleTest, StepsVisitEveryEntryInOrderAndWrapAfterTheLast) {
+  core::LocationTable table = Table();
+  int16_t index = core::kBeforeFirst;
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < core::kLocationCount; ++i) {
+      core::Step step = core::NextStep(At(index), table);
+      ASSERT_EQ(core::StepAction::Move, step.action);
+      EXPECT_EQ((core::Point{100 + 20 * i, 200 + 10 * i}), step.target) << "entry " << i;
+      index = step.nextLocation;
+      EXPECT_EQ(i == 7 ? -1 : i, index) << "entry " << i;
+    }
+  }
+}
+
+TEST(CycleTest, AnIndexThatCaptureLeftOutsideTheCycleStartsAtEntryZero) {
+  core::LocationTable table = Table();
+  for (int16_t bad : {int16_t{7}, int16_t{8}, int16_t{9}, int16_t{-2}, int16_t{-5}, int16_t{32767},
+                      int16_t{-32768}}) {
+    core::Step step = core::NextStep(At(bad), table);
+    EXPECT_EQ(core::StepAction::Move, step.action) << bad;
+    EXPECT_EQ((core::Point{100, 200}), step.target) << bad;
+    EXPECT_EQ(0, step.nextLocation) << bad;
+  }
+}
+
+TEST(CycleTest, TheLastInRangeIndexStillSteps) {
+  core::Step step = core::NextStep(At(6), Table());
+  EXPECT_EQ((core::Point{240, 270}), step.target);
+  EXPECT_EQ(core::kBeforeFirst, step.nextLocation);
+}
+
+TEST(CycleTest, ClicksExactlyWhereTheEntryIsMarked) {
+  core::LocationTable table = Table();
+  table[3].clickHere = true;
+  int clicks = 0;
+  int16_t index = core::kBeforeFirst;
+  for (int i = 0; i < core::kLocationCount; ++i) {
+    core::Step step = core::NextStep(At(index), table);
+    EXPECT_EQ(i == 3, step.click) << "entry " << i;
+    clicks += step.click;
+    index = step.nextLocation;
+  }
+  EXPECT_EQ(1, clicks);
+}
+
+TEST(CycleTest, NegativePositionsOfOtherMonitorsAreKept) {
+  core::LocationTable table = Table();
+  table[0] = {-1920, -5, false, false};
+  EXPECT_EQ((core::Point{-1920, -5}), core::NextStep(At(-1), table).target);
+}
+
+TEST(CycleTest, WatchdogSwitchesOffOnlyWhenMovedAndAsked) {
+  const core::Point expected{50, 60};
+  EXPECT_TRUE(core::WatchdogSwitchesOff({51, 60}, expected, true));
+  EXPECT_TRUE(core::WatchdogSwitchesOff({50, 59}, expected, true));
+  EXPECT_TRUE(core::WatchdogSwitchesOff({-50, -60}, expected, true));
+  EXPECT_FALSE(core::WatchdogSwitchesOff({50, 60}, expected, true));
+  EXPECT_FALSE(core::WatchdogSwitchesOff({51, 60}, expected, false));
+  EXPECT_FALSE(core::WatchdogSwitchesOff({50, 60}, expected, false));
+}
+
+TEST(CycleTest, AStepThatFindsTheCursorMovedWhileWatchedSwitchesOffAndMovesNothing) {
+  core::StepInput input = At(2);
+  input.watchdogEnabled = true;
+  input.stopMovement = true;
+  input.expected = {140, 220};
+  input.cursor = {141, 220};
+  core::Step step = core::NextStep(input, Table());
+  EXPECT_EQ(core::StepAction::SwitchOff, step.action);
+  EXPECT_EQ(2, step.nextLocation);  // the watchdog does not reset the index
+  EXPECT_FALSE(step.click);
+}
+
+TEST(CycleTest, AStepWithTheCursorInPlaceMovesOn) {
+  core::StepInput input = At(2);
+  input.watchdogEnabled = true;
+  input.stopMovement = true;
+  input.expected = input.cursor = {140, 220};
+  core::Step step = core::NextStep(input, Table());
+  EXPECT_EQ(core::StepAction::Move, step.action);
+  EXPECT_EQ((core::Point{160, 230}), step.target);
+  EXPECT_EQ(3, step.nextLocation);
+}
+
+TEST(CycleTest, AMovedCursorDoesNotStopTheStepWhenMovementIsAllowed) {
+  core::StepInput input = At(2);
+  input.watchdogEnabled = true;
+  input.stopMovement = false;
+  input.expected = {140, 220};
+  input.cursor = {0, 0};
+  EXPECT_EQ(core::StepAction::Move, core::NextStep(input, Table()).action);
+}
+
+TEST(CycleTest, TheFirstStepAfterOnIgnoresMovementBecauseNothingWatchesYet) {
+  core::StepInput input = At(core::kBeforeFirst);
+  input.watchdogEnabled = false;
+  input.stopMovement = true;
+  input.expected = {140, 220};
+  input.cursor = {0, 0};
+  core::Step step = core::NextStep(input, Table());
+  EXPECT_EQ(core::StepAction::Move, step.action);
+  EXPECT_EQ(0, step.nextLocation);
+}
+
+}  // namespace
