@@ -15,6 +15,12 @@ constexpr wchar_t kDefaultTip[] = L"VB 5 - Kestrow Control.";
 constexpr LONG kSizeTwips = 510;  // 34 x 34 pixels at 96 DPI, 900 x 900 HIMETRIC
 constexpr int kDefaultIconId = 1;
 
+// A refused add (the shell not ready at log-on, or restarting) is tried again after 0.5 s,
+// then after twice the pause each time up to 8 s, for three minutes.
+constexpr UINT kFirstRetryMs = 500;
+constexpr UINT kLongestRetryMs = 8000;
+constexpr DWORD kRetryForMs = 180000;
+
 // Dispatch ids of the events in the type library.
 constexpr DISPID kMouseOver = 1;
 constexpr DISPID kMouseDown = 2;
@@ -94,7 +100,9 @@ cKestrow::cKestrow() noexcept : UserControlWithDual(kClass), m_hWnd(hWnd()) {
   Resize();
 }
 
-// Terminate: a shown icon is removed and the window unhooked before the window goes.
+// Terminate: a shown icon is removed and the window unhooked before the window goes. The
+// reference count is 0 here: messages the shell call lets in raise no events (see
+// HoldForDispatch), and the shell watch window goes with this instance in any teardown order.
 cKestrow::~cKestrow() {
   if (m_InTray) put_InTray(VARIANT_FALSE);
 }
@@ -102,12 +110,13 @@ cKestrow::~cKestrow() {
 // --- Properties ------------------------------------------------------------------------------
 
 STDMETHODIMP cKestrow::putref_TrayIcon(IPictureDisp* Icon) noexcept {
-  MarkUsed();
+  InitializeIfNeeded();
   if (!Icon) return S_OK;
   LONG type = PICTYPE_UNINITIALIZED;
   RETURN_IF_FAILED(PictureProperty(Icon, DISPID_PICT_TYPE, &type));
   // Bitmaps, metafiles and empty pictures are ignored without an error.
   if (type != PICTYPE_ICON) return S_OK;
+  if (!RequestEdit(L"TrayIcon")) return S_FALSE;
   if (m_Hooked) {
     mKestrow::SendToShell(
         NIM_MODIFY, mKestrow::IconRecord(m_hWnd, static_cast<UINT>(m_IconId), PictureIcon(Icon)));
@@ -119,7 +128,7 @@ STDMETHODIMP cKestrow::putref_TrayIcon(IPictureDisp* Icon) noexcept {
 }
 
 STDMETHODIMP cKestrow::get_TrayIcon(IPictureDisp** Icon) noexcept {
-  MarkUsed();
+  InitializeIfNeeded();
   RETURN_IF_NULL(Icon);
   *Icon = m_TrayIcon.Get();
   if (*Icon) (*Icon)->AddRef();
@@ -127,8 +136,9 @@ STDMETHODIMP cKestrow::get_TrayIcon(IPictureDisp** Icon) noexcept {
 }
 
 STDMETHODIMP cKestrow::put_TrayTip(BSTR Tip) noexcept try {
-  MarkUsed();
+  InitializeIfNeeded();
   std::wstring tip(Tip ? Tip : L"", Tip ? SysStringLen(Tip) : 0);
+  if (!RequestEdit(L"TrayTip")) return S_FALSE;
   // Sent for every value, unchanged and empty ones included: the empty text clears the tip.
   if (m_Hooked) {
     mKestrow::SendToShell(NIM_MODIFY,
@@ -141,16 +151,17 @@ STDMETHODIMP cKestrow::put_TrayTip(BSTR Tip) noexcept try {
 CATCH_RETURN()
 
 STDMETHODIMP cKestrow::get_TrayTip(BSTR* Tip) noexcept {
-  MarkUsed();
+  InitializeIfNeeded();
   RETURN_IF_NULL(Tip);
   *Tip = SysAllocStringLen(m_TrayTip.data(), static_cast<UINT>(m_TrayTip.size()));
   return *Tip ? S_OK : E_OUTOFMEMORY;
 }
 
 STDMETHODIMP cKestrow::put_InTray(VARIANT_BOOL Show) noexcept try {
-  MarkUsed();
+  InitializeIfNeeded();
   const VARIANT_BOOL show = Show ? VARIANT_TRUE : VARIANT_FALSE;
   if (show == m_InTray) return S_OK;
+  if (!RequestEdit(L"InTray")) return S_FALSE;
   if (show) {
     // In a design environment the value is only recorded.
     if (AmbientUserMode()) {
@@ -158,13 +169,20 @@ STDMETHODIMP cKestrow::put_InTray(VARIANT_BOOL Show) noexcept try {
       ComPtr<IPictureDisp> icon;
       RETURN_IF_FAILED(get_TrayTip(tip.put()));
       RETURN_IF_FAILED(get_TrayIcon(&icon));
-      mKestrow::InstallHook(m_hWnd, this);
-      AddTrayIcon(m_hWnd, m_IconId, std::wstring(tip.get(), SysStringLen(tip.get())), icon.Get());
+      // Everything that can fail happens before the hook: once the window is hooked, the
+      // control records it, so it never thinks it is unhooked while its window is hooked.
+      std::wstring text(tip.get(), SysStringLen(tip.get()));
+      usercontrol::UniqueHwnd watch(mKestrow::CreateShellWatch(m_hWnd));
+      if (!mKestrow::InstallHook(m_hWnd, this)) return E_OUTOFMEMORY;
+      m_ShellWatch = std::move(watch);
       m_Hooked = true;
+      if (!AddTrayIcon(m_hWnd, m_IconId, text, icon.Get())) AddUntilAccepted();
     }
   } else if (m_Hooked) {
+    StopRetrying();
     DeleteTrayIcon(m_hWnd, m_IconId);
     mKestrow::RemoveHook(m_hWnd);
+    m_ShellWatch.reset();
     m_Hooked = false;
   }
   m_InTray = show;
@@ -174,7 +192,7 @@ STDMETHODIMP cKestrow::put_InTray(VARIANT_BOOL Show) noexcept try {
 CATCH_RETURN()
 
 STDMETHODIMP cKestrow::get_InTray(VARIANT_BOOL* Show) noexcept {
-  MarkUsed();
+  InitializeIfNeeded();
   RETURN_IF_NULL(Show);
   *Show = m_InTray;
   return S_OK;
@@ -182,7 +200,7 @@ STDMETHODIMP cKestrow::get_InTray(VARIANT_BOOL* Show) noexcept {
 
 // --- Notification area -----------------------------------------------------------------------
 
-void cKestrow::AddTrayIcon(HWND hwnd, LONG iconId, const std::wstring& tip,
+bool cKestrow::AddTrayIcon(HWND hwnd, LONG iconId, const std::wstring& tip,
                            IPictureDisp* icon) noexcept try {
   HICON handle = nullptr;
   if (icon) {
@@ -190,18 +208,47 @@ void cKestrow::AddTrayIcon(HWND hwnd, LONG iconId, const std::wstring& tip,
     m_TrayIcon = icon;
   }
   if (!tip.empty()) m_TrayTip = tip;
-  mKestrow::SendToShell(
+  return mKestrow::SendToShell(
       NIM_ADD, mKestrow::AddRecord(hwnd, static_cast<UINT>(iconId), icon != nullptr, handle, tip));
 } catch (...) {
   // Copying the tip ran out of memory: the request is not sent.
+  return false;
 }
 
 void cKestrow::DeleteTrayIcon(HWND hwnd, LONG iconId) noexcept {
   mKestrow::SendToShell(NIM_DELETE, mKestrow::DeleteRecord(hwnd, static_cast<UINT>(iconId)));
 }
 
+void cKestrow::AddUntilAccepted() noexcept {
+  m_RetryDelay = kFirstRetryMs;
+  m_RetryStart = GetTickCount();
+  if (!SetTimer(m_hWnd, mKestrow::kRetryTimerId, m_RetryDelay, nullptr)) m_RetryDelay = 0;
+}
+
+void cKestrow::StopRetrying() noexcept {
+  if (m_RetryDelay) KillTimer(m_hWnd, mKestrow::kRetryTimerId);
+  m_RetryDelay = 0;
+}
+
+void cKestrow::TrayRetry() noexcept {
+  KillTimer(m_hWnd, mKestrow::kRetryTimerId);
+  if (!m_Hooked || !m_RetryDelay) {
+    m_RetryDelay = 0;
+    return;
+  }
+  if (AddTrayIcon(m_hWnd, m_IconId, m_TrayTip, m_TrayIcon.Get()) ||
+      GetTickCount() - m_RetryStart >= kRetryForMs) {
+    m_RetryDelay = 0;
+    return;
+  }
+  m_RetryDelay = m_RetryDelay * 2 > kLongestRetryMs ? kLongestRetryMs : m_RetryDelay * 2;
+  if (!SetTimer(m_hWnd, mKestrow::kRetryTimerId, m_RetryDelay, nullptr)) m_RetryDelay = 0;
+}
+
 void cKestrow::TrayRestore() noexcept {
-  if (m_Hooked) AddTrayIcon(m_hWnd, m_IconId, m_TrayTip, m_TrayIcon.Get());
+  if (!m_Hooked) return;
+  StopRetrying();
+  if (!AddTrayIcon(m_hWnd, m_IconId, m_TrayTip, m_TrayIcon.Get())) AddUntilAccepted();
 }
 
 void cKestrow::TrayNotify(LONG& message, LONG& id) noexcept {

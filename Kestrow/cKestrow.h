@@ -27,6 +27,10 @@ class cKestrow final : public usercontrol::UserControlWithDual<_cKestrow> {
   void TrayNotify(LONG& message, LONG& id) noexcept;
   // The shell restarted: a shown icon is added again with its current image and tip.
   void TrayRestore() noexcept;
+  // The retry timer fired: a refused add is tried again.
+  void TrayRetry() noexcept;
+  // A counted reference for the window hook's dispatch; false once the last one is gone.
+  bool HoldForDispatch() noexcept { return TryAddRef(); }
 
  private:
   cKestrow() noexcept;
@@ -38,7 +42,11 @@ class cKestrow final : public usercontrol::UserControlWithDual<_cKestrow> {
   void Resize() noexcept override;
   void Paint(HDC dc, int scaleWidth, int scaleHeight) noexcept override;
 
-  void AddTrayIcon(HWND hwnd, LONG iconId, const std::wstring& tip, IPictureDisp* icon) noexcept;
+  // Returns whether the shell accepted the add.
+  bool AddTrayIcon(HWND hwnd, LONG iconId, const std::wstring& tip, IPictureDisp* icon) noexcept;
+  // Sends the add again and, while the shell refuses it, keeps trying with a growing pause.
+  void AddUntilAccepted() noexcept;
+  void StopRetrying() noexcept;
   void DeleteTrayIcon(HWND hwnd, LONG iconId) noexcept;
   void RaiseMouseEvent(DISPID dispid, SHORT button, LONG& id) noexcept;
 
@@ -48,4 +56,7 @@ class cKestrow final : public usercontrol::UserControlWithDual<_cKestrow> {
   HWND m_hWnd;
   Microsoft::WRL::ComPtr<IPictureDisp> m_TrayIcon;
   bool m_Hooked = false;
+  usercontrol::UniqueHwnd m_ShellWatch;  // exists while hooked
+  UINT m_RetryDelay = 0;                 // ms until the next try; 0 while not retrying
+  DWORD m_RetryStart = 0;                // tick count of the first refusal
 };

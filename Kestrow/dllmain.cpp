@@ -35,3 +35,9 @@ STDAPI DllCanUnloadNow() { return usercontrol::ModuleRefCount() == 0 ? S_OK : S_
 STDAPI DllRegisterServer() { return usercontrol::RegisterControl(cKestrow::Description()); }
 
 STDAPI DllUnregisterServer() { return usercontrol::UnregisterControl(cKestrow::Description()); }
+
+// regsvr32 /n /i:user registers for the current user only, /u /n /i:user removes that again;
+// DllInstall with an empty command line works machine-wide like DllRegisterServer.
+STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
+  return usercontrol::InstallControl(cKestrow::Description(), install != FALSE, commandLine);
+}

@@ -18,9 +18,8 @@ BOOL RealShellNotify(DWORD message, const NotifyIconRecord* record) noexcept {
 // The replaceable shell entry point: the one piece of module state besides the hooks.
 ShellNotifyFunction g_shellNotify = &RealShellNotify;
 
-// Per hooked window: its previous procedure, and the hidden window that hears shell restarts.
+// Per hooked window: its previous procedure.
 constexpr char kPrevWndProcProp[] = "Kestrow.PrevWndProc";
-constexpr char kShellWatchProp[] = "Kestrow.ShellWatch";
 constexpr char kShellWatchClass[] = "KestrowShellWatch";
 
 NotifyIconRecord EmptyRecord(HWND hwnd, UINT id) noexcept {
@@ -35,6 +34,9 @@ NotifyIconRecord EmptyRecord(HWND hwnd, UINT id) noexcept {
 // The shell restart message is broadcast to top-level windows only. Once a host has made the
 // control's window its child, this hidden top-level window hears it and passes it on.
 LRESULT CALLBACK ShellWatchProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+  // A live window of the library keeps the library loaded (DllCanUnloadNow).
+  if (msg == WM_NCCREATE) usercontrol::ModuleAddRef();
+  if (msg == WM_NCDESTROY) usercontrol::ModuleRelease();
   if (msg == TaskbarCreatedMessage()) {
     HWND target = reinterpret_cast<HWND>(GetWindowLongPtrA(hwnd, 0));
     if (target && IsWindow(target) && (GetWindowLongPtrA(target, GWL_STYLE) & WS_CHILD)) {
@@ -45,26 +47,42 @@ LRESULT CALLBACK ShellWatchProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-HWND CreateShellWatch(HWND target) noexcept {
-  HINSTANCE instance = usercontrol::ModuleInstance();
+// Registered once per process however many threads create their first controls at once: a
+// class another thread registered first is as good as our own.
+bool RegisterShellWatchClass(HINSTANCE instance) noexcept {
   WNDCLASSEXA wc = {};
   wc.cbSize = sizeof(wc);
-  if (!GetClassInfoExA(instance, kShellWatchClass, &wc)) {
-    wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &ShellWatchProc;
-    wc.cbWndExtra = sizeof(LONG_PTR);
-    wc.hInstance = instance;
-    wc.lpszClassName = kShellWatchClass;
-    if (!RegisterClassExA(&wc)) return nullptr;
-  }
-  HWND watch = CreateWindowExA(WS_EX_TOOLWINDOW, kShellWatchClass, "", WS_POPUP, 0, 0, 0, 0,
-                               nullptr, nullptr, instance, nullptr);
-  if (watch) SetWindowLongPtrA(watch, 0, reinterpret_cast<LONG_PTR>(target));
-  return watch;
+  if (GetClassInfoExA(instance, kShellWatchClass, &wc)) return true;
+  wc = {};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = &ShellWatchProc;
+  wc.cbWndExtra = sizeof(LONG_PTR);
+  wc.hInstance = instance;
+  wc.lpszClassName = kShellWatchClass;
+  return RegisterClassExA(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 }  // namespace
+
+HWND CreateShellWatch(HWND target) noexcept {
+  HINSTANCE instance = usercontrol::ModuleInstance();
+  if (!RegisterShellWatchClass(instance)) return nullptr;
+  HWND watch = CreateWindowExA(WS_EX_TOOLWINDOW, kShellWatchClass, "", WS_POPUP, 0, 0, 0, 0,
+                               nullptr, nullptr, instance, nullptr);
+  if (watch) {
+    SetWindowLongPtrA(watch, 0, reinterpret_cast<LONG_PTR>(target));
+    AllowTaskbarCreated(watch);
+  }
+  return watch;
+}
+
+void AllowTaskbarCreated(HWND hwnd) noexcept {
+  // Windows 7 and later; an older system has no message filter to pass.
+  using Function = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  static const auto allow = reinterpret_cast<Function>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
+  if (allow) allow(hwnd, TaskbarCreatedMessage(), 1 /* MSGFLT_ALLOW */, nullptr);
+}
 
 void UnregisterWindowClass() noexcept {
   UnregisterClassA(kShellWatchClass, usercontrol::ModuleInstance());
@@ -127,7 +145,7 @@ NotifyIconRecord TipRecord(HWND hwnd, UINT id, std::wstring_view tip) noexcept {
 
 NotifyIconRecord DeleteRecord(HWND hwnd, UINT id) noexcept { return EmptyRecord(hwnd, id); }
 
-void SendToShell(DWORD message, const NotifyIconRecord& record) noexcept {
+bool SendToShell(DWORD message, const NotifyIconRecord& record) noexcept {
   // A tip of 64 characters or more carries no NUL inside the record. A zero byte right after
   // it keeps a shell that reads the tip as a C string from running past the record.
   struct {
@@ -136,19 +154,28 @@ void SendToShell(DWORD message, const NotifyIconRecord& record) noexcept {
   } request;
   std::memset(&request, 0, sizeof(request));
   request.record = record;
-  g_shellNotify(message, &request.record);
+  return g_shellNotify(message, &request.record) != FALSE;
 }
 
-void InstallHook(HWND hwnd, cKestrow* control) noexcept {
-  LONG_PTR previous =
-      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TrayWindowProc));
-  SetPropA(hwnd, kPrevWndProcProp, reinterpret_cast<HANDLE>(previous));
+bool InstallHook(HWND hwnd, cKestrow* control) noexcept {
+  if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) != &TrayWindowProc) {
+    // The slot for the previous procedure is made first: once the procedure is replaced,
+    // nothing may fail any more.
+    if (!SetPropA(hwnd, kPrevWndProcProp, nullptr)) return false;
+    LONG_PTR previous =
+        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TrayWindowProc));
+    if (!previous) {
+      RemovePropA(hwnd, kPrevWndProcProp);
+      return false;
+    }
+    SetPropA(hwnd, kPrevWndProcProp, reinterpret_cast<HANDLE>(previous));
+  }
   SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
-  if (HWND watch = CreateShellWatch(hwnd)) SetPropA(hwnd, kShellWatchProp, watch);
+  AllowTaskbarCreated(hwnd);
+  return true;
 }
 
 void RemoveHook(HWND hwnd) noexcept {
-  if (HWND watch = static_cast<HWND>(RemovePropA(hwnd, kShellWatchProp))) DestroyWindow(watch);
   if (WNDPROC previous = PrevWndProc(hwnd)) {
     SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
   }
@@ -168,24 +195,33 @@ LRESULT CALLBACK TrayWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   // Read first: a handler may destroy the control, and the window with it.
   WNDPROC previous = PrevWndProc(hwnd);
   // Only a hooked window's user data names a live control.
-  if (previous && (msg == TRAY_CALLBACK_MSG || msg == TaskbarCreatedMessage())) {
-    if (auto* control = reinterpret_cast<cKestrow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA))) {
-      // Held for the dispatch, so that a handler releasing the control's last reference does
-      // not pull it away while it is still raising events.
-      Microsoft::WRL::ComPtr<cKestrow> hold(control);
+  const bool ours = msg == TRAY_CALLBACK_MSG || msg == TaskbarCreatedMessage() ||
+                    (msg == WM_TIMER && wParam == kRetryTimerId);
+  if (previous && ours) {
+    auto* control = reinterpret_cast<cKestrow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    // Held for the dispatch, so that a handler releasing the control's last reference does
+    // not pull it away while it is still raising events. A control whose last reference is
+    // already gone (its teardown runs and let this message in) is not brought back.
+    if (control && control->HoldForDispatch()) {
       if (msg == TRAY_CALLBACK_MSG) {
         LONG message = static_cast<LONG>(lParam);
         LONG id = static_cast<LONG>(wParam);
         control->TrayNotify(message, id);
         // The handlers' Id is the wParam the previous procedure receives.
         wParam = static_cast<WPARAM>(static_cast<ULONG>(id));
+      } else if (msg == WM_TIMER) {
+        control->TrayRetry();
       } else {
         control->TrayRestore();
       }
+      control->Release();
     }
   }
   if (!previous) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return CallWindowProcA(previous, hwnd, msg, wParam, lParam);
+  LRESULT result = CallWindowProcA(previous, hwnd, msg, wParam, lParam);
+  // A window destroyed while hooked (its host went first) leaves no property behind.
+  if (msg == WM_NCDESTROY) RemovePropA(hwnd, kPrevWndProcProp);
+  return result;
 }
 
 }  // namespace mKestrow

@@ -49,12 +49,15 @@ NotifyIconRecord AddRecord(HWND hwnd, UINT id, bool withIcon, HICON icon,
 NotifyIconRecord IconRecord(HWND hwnd, UINT id, HICON icon) noexcept;
 NotifyIconRecord TipRecord(HWND hwnd, UINT id, std::wstring_view tip) noexcept;
 NotifyIconRecord DeleteRecord(HWND hwnd, UINT id) noexcept;
-// The shell's result is not examined: the control goes on as if every request succeeded.
-void SendToShell(DWORD message, const NotifyIconRecord& record) noexcept;
+// Returns whether the shell accepted the request. The control's fields change as if every
+// request succeeded; only a refused add is tried again (see cKestrow).
+bool SendToShell(DWORD message, const NotifyIconRecord& record) noexcept;
 
 // Hooks the control's window: TrayWindowProc becomes its procedure, the previous one is kept
 // for that window (PrevWndProc), and the window's user data holds the control, uncounted.
-void InstallHook(HWND hwnd, cKestrow* control) noexcept;
+// All or nothing: false leaves the window as it was. A window already hooked stays hooked
+// once, so its procedure can never be its own previous one.
+bool InstallHook(HWND hwnd, cKestrow* control) noexcept;
 // Puts the window's previous procedure back. The user data is left as it is.
 void RemoveHook(HWND hwnd) noexcept;
 
@@ -63,8 +66,18 @@ WNDPROC PrevWndProc(HWND hwnd) noexcept;
 
 LRESULT CALLBACK TrayWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 
+// A hidden top-level window that hears the shell's restart broadcast for the control's window
+// (which stops hearing it once a host makes it a child). The caller owns and destroys it.
+HWND CreateShellWatch(HWND target) noexcept;
+
+// Lets the restart broadcast through to a window of an elevated host.
+void AllowTaskbarCreated(HWND hwnd) noexcept;
+
 // Removes the window class of the shell-restart listeners; for the module's unload.
 void UnregisterWindowClass() noexcept;
+
+// The timer on the control's window that tries a refused add again.
+constexpr UINT_PTR kRetryTimerId = 0x4B45;
 
 // Registered message the shell broadcasts to top-level windows when it (re)starts.
 UINT TaskbarCreatedMessage() noexcept;

@@ -1,5 +1,5 @@
-// The one connection point of a control: the sinks advised on its event interface, and the
-// helper through which every event is fired.
+// A connection point of a control: the sinks advised on one outgoing interface (the events,
+// or property-change notifications), and snapshots of them for firing.
 #pragma once
 
 #include <ocidl.h>
@@ -34,13 +34,22 @@ class ConnectionPoint final : public IConnectionPoint {
   // Calls every sink advised when the event starts, each held for the whole call, so a sink
   // that unadvises (or releases the control) inside its handler breaks nothing.
   void Fire(DISPID dispid, DISPPARAMS& params) noexcept;
+  // Property-change notifications: OnChanged to every sink; OnRequestEdit answers false when
+  // any sink vetoes the change (S_FALSE).
+  void NotifyChanged(DISPID dispid) noexcept;
+  bool RequestEdit(DISPID dispid) noexcept;
   void Clear() noexcept { sinks_.clear(); }
   bool HasSinks() const noexcept { return !sinks_.empty(); }
+  const IID& Iid() const noexcept { return iid_; }
 
  private:
+  // Each sink as the interface it was advised on (the event interface or IDispatch for
+  // events, IPropertyNotifySink for notifications), held through IUnknown.
+  std::vector<Microsoft::WRL::ComPtr<IUnknown>> Snapshot() const;
+
   IConnectionPointContainer* container_;
   IID iid_;
-  std::vector<std::pair<DWORD, Microsoft::WRL::ComPtr<IDispatch>>> sinks_;
+  std::vector<std::pair<DWORD, Microsoft::WRL::ComPtr<IUnknown>>> sinks_;
   DWORD nextCookie_ = 1;
 };
 

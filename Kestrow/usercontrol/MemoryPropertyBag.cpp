@@ -1,5 +1,6 @@
 #include "usercontrol/MemoryPropertyBag.h"
 
+#include <olectl.h>
 #include <wrl/client.h>
 
 #include <cstdint>
@@ -13,7 +14,10 @@ namespace usercontrol {
 namespace {
 
 constexpr char kMagic[4] = {'U', 'C', 'P', 'B'};
-constexpr uint32_t kVersion = 1;
+// Version 2 puts the byte length before each saved object, so that an object that is not
+// loaded can be stepped over; version 1 streams are still read.
+constexpr uint32_t kVersion = 2;
+constexpr uint32_t kMaxObjectBytes = 64u << 20;
 // Bounds that keep a damaged stream from asking for absurd amounts of memory.
 constexpr uint32_t kMaxEntries = 1024;
 constexpr uint32_t kMaxNameUnits = 256;
@@ -71,7 +75,18 @@ HRESULT WriteEntryValue(IStream* stream, const VARIANT& value) noexcept {
         return WriteValue<uint8_t>(stream, 0);  // an empty reference
       }
       RETURN_IF_FAILED(WriteValue<uint8_t>(stream, 1));
-      return OleSaveToStream(persist.Get(), stream);
+      ComPtr<IStream> saved;
+      RETURN_IF_FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &saved));
+      RETURN_IF_FAILED(OleSaveToStream(persist.Get(), saved.Get()));
+      ULARGE_INTEGER size{};
+      LARGE_INTEGER zero{};
+      RETURN_IF_FAILED(saved->Seek(zero, STREAM_SEEK_CUR, &size));
+      if (size.QuadPart > kMaxObjectBytes) return STG_E_MEDIUMFULL;
+      RETURN_IF_FAILED(WriteValue<uint32_t>(stream, static_cast<uint32_t>(size.QuadPart)));
+      RETURN_IF_FAILED(saved->Seek(zero, STREAM_SEEK_SET, nullptr));
+      ULARGE_INTEGER copied{};
+      RETURN_IF_FAILED(saved->CopyTo(stream, size, nullptr, &copied));
+      return copied.QuadPart == size.QuadPart ? S_OK : STG_E_WRITEFAULT;
     }
     default: {
       UniqueVariant text;
@@ -86,7 +101,31 @@ HRESULT WriteEntryValue(IStream* stream, const VARIANT& value) noexcept {
   }
 }
 
-HRESULT ReadEntryValue(IStream* stream, VARIANT* value) noexcept {
+// The only class ever created from saved data is the standard picture: the class id in the
+// stream is checked before anything is created, so crafted data cannot make the control
+// instantiate another registered class inside its host.
+HRESULT LoadPicture(IStream* stream, VARIANT* value, bool* foreign) noexcept {
+  CLSID clsid{};
+  RETURN_IF_FAILED(ReadClassStm(stream, &clsid));
+  if (!IsEqualCLSID(clsid, CLSID_StdPicture)) {
+    *foreign = true;
+    return S_OK;
+  }
+  ComPtr<IPersistStream> picture;
+  RETURN_IF_FAILED(OleCreatePictureIndirect(nullptr, IID_IPersistStream, TRUE,
+                                            reinterpret_cast<void**>(picture.GetAddressOf())));
+  RETURN_IF_FAILED(picture->Load(stream));
+  RETURN_IF_FAILED(picture.CopyTo(IID_IDispatch, reinterpret_cast<void**>(&value->pdispVal)));
+  value->vt = VT_DISPATCH;
+  return S_OK;
+}
+
+// What reading an entry found besides its value.
+enum class EntryRead { Value, Skipped, Unreadable };
+
+HRESULT ReadEntryValue(IStream* stream, uint32_t version, VARIANT* value,
+                       EntryRead* outcome) noexcept {
+  *outcome = EntryRead::Value;
   uint16_t vt = 0;
   RETURN_IF_FAILED(ReadValue(stream, &vt));
   switch (vt) {
@@ -111,7 +150,27 @@ HRESULT ReadEntryValue(IStream* stream, VARIANT* value) noexcept {
       value->pdispVal = nullptr;
       if (present == 0) return S_OK;
       if (present != 1) return STG_E_DOCFILECORRUPT;
-      return OleLoadFromStream(stream, IID_IDispatch, reinterpret_cast<void**>(&value->pdispVal));
+      uint32_t length = 0;
+      ULARGE_INTEGER start{};
+      LARGE_INTEGER zero{};
+      if (version >= 2) {
+        RETURN_IF_FAILED(ReadValue(stream, &length));
+        if (length > kMaxObjectBytes) return STG_E_DOCFILECORRUPT;
+        RETURN_IF_FAILED(stream->Seek(zero, STREAM_SEEK_CUR, &start));
+      }
+      bool foreign = false;
+      HRESULT hr = LoadPicture(stream, value, &foreign);
+      if (version < 2) {
+        // Without a length nothing after an object of another class can be found: the
+        // entries read so far stand, the rest count as absent.
+        if (foreign) *outcome = EntryRead::Unreadable;
+        return hr;
+      }
+      RETURN_IF_FAILED(hr);
+      if (foreign) *outcome = EntryRead::Skipped;
+      LARGE_INTEGER end{};
+      end.QuadPart = static_cast<LONGLONG>(start.QuadPart + length);
+      return stream->Seek(end, STREAM_SEEK_SET, nullptr);
     }
     case VT_BSTR: {
       std::wstring text;
@@ -192,15 +251,18 @@ HRESULT MemoryPropertyBag::LoadFrom(IStream* stream) noexcept try {
   RETURN_IF_FAILED(ReadBytes(stream, magic, sizeof(magic)));
   RETURN_IF_FAILED(ReadValue(stream, &version));
   RETURN_IF_FAILED(ReadValue(stream, &count));
-  if (memcmp(magic, kMagic, sizeof(kMagic)) != 0 || version != kVersion || count > kMaxEntries) {
+  if (memcmp(magic, kMagic, sizeof(kMagic)) != 0 || version < 1 || version > kVersion ||
+      count > kMaxEntries) {
     return STG_E_DOCFILECORRUPT;
   }
   std::vector<Entry> loaded;
   for (uint32_t i = 0; i < count; ++i) {
     Entry entry{};
     RETURN_IF_FAILED(ReadText(stream, kMaxNameUnits, &entry.name));
-    RETURN_IF_FAILED(ReadEntryValue(stream, entry.value.get()));
-    loaded.push_back(std::move(entry));
+    EntryRead outcome = EntryRead::Value;
+    RETURN_IF_FAILED(ReadEntryValue(stream, version, entry.value.get(), &outcome));
+    if (outcome == EntryRead::Unreadable) break;
+    if (outcome == EntryRead::Value) loaded.push_back(std::move(entry));
   }
   entries_ = std::move(loaded);
   return S_OK;

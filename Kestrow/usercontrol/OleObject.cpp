@@ -92,7 +92,13 @@ STDMETHODIMP UserControl::GetUserType(DWORD, LPOLESTR* userType) noexcept {
 STDMETHODIMP UserControl::SetExtent(DWORD aspect, SIZEL* size) noexcept {
   RETURN_IF_NULL(size);
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+  // A control whose Resize handler fixes its size refuses any other: E_FAIL, extent kept.
+  const SIZEL before = extent_;
   ApplyExtent(*size);
+  if (extent_.cx != size->cx || extent_.cy != size->cy) {
+    extent_ = before;
+    return E_FAIL;
+  }
   if (window_) {
     SIZE px = HimetricToPixels(extent_);
     SetWindowPos(window_.get(), nullptr, 0, 0, px.cx, px.cy,
@@ -268,6 +274,9 @@ STDMETHODIMP UserControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, 
   // The face is drawn with its top-left corner at the host's origin for it.
   int saved = SaveDC(drawDc);
   OffsetViewportOrgEx(drawDc, area.left, area.top, nullptr);
+  // The face is opaque, as on its own window: the button-face colour under the picture.
+  RECT face{0, 0, area.right - area.left, area.bottom - area.top};
+  FillRect(drawDc, &face, GetSysColorBrush(COLOR_BTNFACE));
   PaintSurface(drawDc, area.right - area.left, area.bottom - area.top);
   RestoreDC(drawDc, saved);
   return S_OK;

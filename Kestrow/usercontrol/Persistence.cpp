@@ -42,7 +42,9 @@ STDMETHODIMP UserControl::InitNew() noexcept {
   if (initialized_ && !implicitlyInitialized_) return E_UNEXPECTED;
   initialized_ = true;
   implicitlyInitialized_ = false;
+  loading_ = true;
   InitProperties();
+  loading_ = false;
   dirty_ = false;
   return S_OK;
 }
@@ -102,7 +104,10 @@ HRESULT UserControl::LoadFromBag(IPropertyBag* bag, IErrorLog* log) noexcept {
   RETURN_IF_FAILED(ReadLong(properties, kExtentX, extent.cx, &extent.cx));
   RETURN_IF_FAILED(ReadLong(properties, kExtentY, extent.cy, &extent.cy));
   ApplyExtent(extent);
-  RETURN_IF_FAILED(ReadProperties(properties));
+  loading_ = true;
+  HRESULT hr = ReadProperties(properties);
+  loading_ = false;
+  RETURN_IF_FAILED(hr);
   dirty_ = false;
   return S_OK;
 }

@@ -1,5 +1,6 @@
 // Registration as data: the keys and values of one control class, written in order and
-// removed as whole subtrees, plus the type library registered from the module itself.
+// removed as whole subtrees, plus the type library registered from the module itself. The same
+// entries go below HKEY_CLASSES_ROOT for the machine or HKCU\Software\Classes for one user.
 #include "usercontrol/Registration.h"
 
 #include <oleauto.h>
@@ -9,14 +10,32 @@
 #include <string>
 #include <vector>
 
+#include "usercontrol/ComResult.h"
 #include "usercontrol/Handles.h"
 #include "usercontrol/Module.h"
 
 namespace usercontrol {
 namespace {
 
+// The component category that containers list "controls" by, and its standard description.
+constexpr GUID kCatidControl = {
+    0x40FC6ED4, 0x2438, 0x11CF, {0xA3, 0xDB, 0x08, 0x00, 0x36, 0xF1, 0x25, 0x02}};
+constexpr wchar_t kCategoryLocale[] = L"409";
+constexpr wchar_t kCategoryName[] = L"Controls";
+
+// Where the classes of one scope live.
+struct ClassesRoot {
+  HKEY key;
+  std::wstring prefix;
+};
+
+ClassesRoot RootOf(RegistrationScope scope) {
+  if (scope == RegistrationScope::User) return {HKEY_CURRENT_USER, L"Software\\Classes\\"};
+  return {HKEY_CLASSES_ROOT, L""};
+}
+
 struct RegistryValue {
-  std::wstring key;     // below HKEY_CLASSES_ROOT
+  std::wstring key;     // below the scope's classes root
   const wchar_t* name;  // nullptr for the key's default value
   std::wstring value;
   bool keyOnly = false;  // a key that carries no value, such as "Control"
@@ -44,40 +63,184 @@ std::vector<RegistryValue> RegistryEntries(const ControlClass& cls, const std::w
       {clsidKey + L"\\Version", nullptr, version},
       {clsidKey + L"\\MiscStatus", nullptr, L"0"},
       {clsidKey + L"\\MiscStatus\\1", nullptr, std::to_wstring(cls.miscStatus)},
+      {clsidKey + L"\\Implemented Categories\\" + GuidText(kCatidControl), nullptr, L"", true},
       {cls.progId, nullptr, cls.userType},
       {std::wstring(cls.progId) + L"\\CLSID", nullptr, GuidText(*cls.clsid)},
   };
 }
 
-HRESULT WriteEntry(const RegistryValue& entry) noexcept {
+HRESULT WriteEntry(const ClassesRoot& root, const RegistryValue& entry) noexcept try {
   UniqueHkey key;
-  LONG rc = RegCreateKeyExW(HKEY_CLASSES_ROOT, entry.key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                            nullptr, key.put(), nullptr);
+  LONG rc = RegCreateKeyExW(root.key, (root.prefix + entry.key).c_str(), 0, nullptr, 0,
+                            KEY_SET_VALUE, nullptr, key.put(), nullptr);
   if (rc != ERROR_SUCCESS) return HRESULT_FROM_WIN32(rc);
   if (entry.keyOnly) return S_OK;
   rc = RegSetValueExW(key.get(), entry.name, 0, REG_SZ,
                       reinterpret_cast<const BYTE*>(entry.value.c_str()),
                       static_cast<DWORD>((entry.value.size() + 1) * sizeof(wchar_t)));
   return HRESULT_FROM_WIN32(rc);
+} catch (...) {
+  return E_OUTOFMEMORY;
 }
 
-HRESULT DeleteTree(const std::wstring& key) noexcept {
+bool KeyExists(const ClassesRoot& root, const std::wstring& key) {
+  UniqueHkey probe;
+  return RegOpenKeyExW(root.key, (root.prefix + key).c_str(), 0, KEY_READ, probe.put()) ==
+         ERROR_SUCCESS;
+}
+
+HRESULT DeleteTree(const ClassesRoot& root, const std::wstring& key) noexcept try {
   // SHDeleteKeyW rather than RegDeleteTreeW: the control also runs on Windows XP.
-  DWORD rc = SHDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
+  DWORD rc = SHDeleteKeyW(root.key, (root.prefix + key).c_str());
   if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) return S_OK;
   return HRESULT_FROM_WIN32(rc);
+} catch (...) {
+  return E_OUTOFMEMORY;
 }
 
-HRESULT UnregisterTypeLibrary(const ControlClass& cls, const std::wstring& path) noexcept {
+std::wstring CategoryKey() { return L"Component Categories\\" + GuidText(kCatidControl); }
+
+// The category's description is created where it is missing; containers that list controls
+// by category show its name.
+HRESULT DescribeCategory(const ClassesRoot& root) noexcept try {
+  // The machine's classes already describe it on every Windows; a user's copy only fills a gap.
+  if (KeyExists(root, CategoryKey()) || KeyExists({HKEY_CLASSES_ROOT, L""}, CategoryKey())) {
+    return S_OK;
+  }
+  return WriteEntry(root, {CategoryKey(), kCategoryLocale, kCategoryName});
+} catch (...) {
+  return E_OUTOFMEMORY;
+}
+
+// Another class of the same root that still claims the category.
+bool CategoryInUse(const ClassesRoot& root) {
+  UniqueHkey classes;
+  if (RegOpenKeyExW(root.key, (root.prefix + L"CLSID").c_str(), 0, KEY_READ, classes.put()) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  wchar_t name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD length = 256;
+    LONG rc = RegEnumKeyExW(classes.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_NO_MORE_ITEMS) return false;
+    if (rc != ERROR_SUCCESS) continue;
+    const std::wstring sub =
+        std::wstring(name) + L"\\Implemented Categories\\" + GuidText(kCatidControl);
+    UniqueHkey probe;
+    if (RegOpenKeyExW(classes.get(), sub.c_str(), 0, KEY_READ, probe.put()) == ERROR_SUCCESS) {
+      return true;
+    }
+  }
+}
+
+// The machine's category is the system's own and shared by every control: it stays. A user's
+// copy was made for this user's controls and goes with the last of them.
+HRESULT RemoveCategoryDescription(const ClassesRoot& root, RegistrationScope scope) noexcept try {
+  if (scope == RegistrationScope::Machine || CategoryInUse(root)) return S_OK;
+  return DeleteTree(root, CategoryKey());
+} catch (...) {
+  return E_OUTOFMEMORY;
+}
+
+// A user's type library is written as data, the keys RegisterTypeLibForUser writes on
+// Windows: that function is missing before Vista, and Wine 8 registers for the whole machine
+// in its place, which a user without administrator rights may not do.
+std::vector<RegistryValue> UserTypeLibraryEntries(ITypeLib* lib, const std::wstring& path) {
+  TLIBATTR* attr = nullptr;
+  if (FAILED(lib->GetLibAttr(&attr))) return {};
+  const std::wstring libid = GuidText(attr->guid);
+  const std::wstring version =
+      std::to_wstring(attr->wMajorVerNum) + L"." + std::to_wstring(attr->wMinorVerNum);
+  wchar_t locale[16];
+  wsprintfW(locale, L"%x", attr->lcid);
+  const wchar_t* platform = attr->syskind == SYS_WIN64 ? L"win64" : L"win32";
+  lib->ReleaseTLibAttr(attr);
+
+  BSTR docName = nullptr, docString = nullptr;
+  lib->GetDocumentation(-1, &docName, &docString, nullptr, nullptr);
+  UniqueBstr name(docName), help(docString);
+  const std::wstring libKey = L"TypeLib\\" + libid + L"\\" + version;
+  const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+  std::vector<RegistryValue> entries = {
+      {libKey, nullptr, help.get() ? help.get() : L""},
+      {libKey + L"\\FLAGS", nullptr, L"0"},
+      {libKey + L"\\HELPDIR", nullptr, folder},
+      {libKey + L"\\" + locale + L"\\" + platform, nullptr, path},
+  };
+  // Interfaces that automation marshals: dispatch interfaces through the dispatch proxy,
+  // dual and automation-compatible ones through the type library's own.
+  for (UINT i = 0, n = lib->GetTypeInfoCount(); i < n; ++i) {
+    Microsoft::WRL::ComPtr<ITypeInfo> info;
+    TYPEATTR* type = nullptr;
+    if (FAILED(lib->GetTypeInfo(i, &info)) || FAILED(info->GetTypeAttr(&type))) continue;
+    const bool dispatch = type->typekind == TKIND_DISPATCH;
+    const bool automation = type->typekind == TKIND_INTERFACE &&
+                            (type->wTypeFlags & (TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDUAL));
+    const std::wstring iid = GuidText(type->guid);
+    info->ReleaseTypeAttr(type);
+    if (!dispatch && !automation) continue;
+    BSTR typeName = nullptr;
+    info->GetDocumentation(MEMBERID_NIL, &typeName, nullptr, nullptr, nullptr);
+    UniqueBstr interfaceName(typeName);
+    const std::wstring key = L"Interface\\" + iid;
+    const wchar_t* proxy = dispatch ? L"{00020420-0000-0000-C000-000000000046}"
+                                    : L"{00020424-0000-0000-C000-000000000046}";
+    entries.push_back({key, nullptr, interfaceName.get() ? interfaceName.get() : L""});
+    entries.push_back({key + L"\\ProxyStubClsid", nullptr, proxy});
+    entries.push_back({key + L"\\ProxyStubClsid32", nullptr, proxy});
+    entries.push_back({key + L"\\TypeLib", nullptr, libid});
+    entries.push_back({key + L"\\TypeLib", L"Version", version});
+  }
+  return entries;
+}
+
+bool HasSubkeys(const ClassesRoot& root, const std::wstring& key) {
+  UniqueHkey handle;
+  DWORD subkeys = 0;
+  return RegOpenKeyExW(root.key, (root.prefix + key).c_str(), 0, KEY_READ, handle.put()) ==
+             ERROR_SUCCESS &&
+         RegQueryInfoKeyW(handle.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                          nullptr, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+         subkeys > 0;
+}
+
+// Removes this build's path of the library; the library and its interfaces go with the last
+// platform, so a 32-bit and a 64-bit registration side by side do not remove each other's.
+HRESULT UnregisterUserTypeLibrary(const ClassesRoot& root, const std::wstring& path) noexcept try {
+  Microsoft::WRL::ComPtr<ITypeLib> lib;
+  RETURN_IF_FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib));
+  const auto entries = UserTypeLibraryEntries(lib.Get(), path);
+  if (entries.size() < 4) return TYPE_E_CANTLOADLIBRARY;
+  const std::wstring& versionKey = entries[0].key;   // TypeLib\{libid}\1.0
+  const std::wstring& platformKey = entries[3].key;  // ...\409\win32
+  RETURN_IF_FAILED(DeleteTree(root, platformKey));
+  const std::wstring localeKey = platformKey.substr(0, platformKey.find_last_of(L'\\'));
+  if (HasSubkeys(root, localeKey)) return S_OK;
+  HRESULT first = DeleteTree(root, versionKey);
+  RegDeleteKeyW(root.key,
+                (root.prefix + versionKey.substr(0, versionKey.find_last_of(L'\\'))).c_str());
+  for (const auto& entry : entries) {
+    if (entry.key.rfind(L"Interface\\", 0) != 0 ||
+        entry.key.find(L'\\', 10) != std::wstring::npos) {
+      continue;
+    }
+    HRESULT hr = DeleteTree(root, entry.key);
+    if (SUCCEEDED(first)) first = hr;
+  }
+  return first;
+} catch (...) {
+  return E_OUTOFMEMORY;
+}
+
+HRESULT UnregisterTypeLibrary(const ControlClass& cls, const std::wstring& path,
+                              const ClassesRoot& root, RegistrationScope scope) noexcept {
+  if (scope == RegistrationScope::User) return UnregisterUserTypeLibrary(root, path);
   // Not registered counts as removed; UnRegisterTypeLib reports it differently across systems.
   const std::wstring versionKey = L"TypeLib\\" + GuidText(*cls.libid) + L"\\" +
                                   std::to_wstring(cls.libMajor) + L"." +
                                   std::to_wstring(cls.libMinor);
-  UniqueHkey probe;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, versionKey.c_str(), 0, KEY_READ, probe.put()) !=
-      ERROR_SUCCESS) {
-    return S_OK;
-  }
+  if (!KeyExists(root, versionKey)) return S_OK;
   LCID lcid = 0x0409;
 #ifdef _WIN64
   SYSKIND syskind = SYS_WIN64;
@@ -102,34 +265,67 @@ HRESULT UnregisterTypeLibrary(const ControlClass& cls, const std::wstring& path)
   return hr;
 }
 
-}  // namespace
-
-HRESULT RegisterControl(const ControlClass& cls) noexcept try {
-  const std::wstring path = ModulePath();
-  if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
-  HRESULT hr = UnregisterControl(cls);
-  if (FAILED(hr)) return hr;
-  for (const auto& entry : RegistryEntries(cls, path)) {
-    hr = WriteEntry(entry);
-    if (FAILED(hr)) return hr;
-  }
+HRESULT RegisterTypeLibrary(const std::wstring& path, const ClassesRoot& root,
+                            RegistrationScope scope) noexcept try {
   Microsoft::WRL::ComPtr<ITypeLib> lib;
-  return LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, &lib);
+  RETURN_IF_FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib));
+  if (scope == RegistrationScope::User) {
+    auto entries = UserTypeLibraryEntries(lib.Get(), path);
+    if (entries.empty()) return TYPE_E_CANTLOADLIBRARY;
+    for (const auto& entry : entries) RETURN_IF_FAILED(WriteEntry(root, entry));
+    return S_OK;
+  }
+  return RegisterTypeLib(lib.Get(), const_cast<OLECHAR*>(path.c_str()), nullptr);
 } catch (...) {
   return E_OUTOFMEMORY;
 }
 
-HRESULT UnregisterControl(const ControlClass& cls) noexcept try {
+}  // namespace
+
+HRESULT RegisterControl(const ControlClass& cls, RegistrationScope scope) noexcept try {
   const std::wstring path = ModulePath();
+  if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
+  RETURN_IF_FAILED(UnregisterControl(cls, scope));
+  const ClassesRoot root = RootOf(scope);
+  for (const auto& entry : RegistryEntries(cls, path)) RETURN_IF_FAILED(WriteEntry(root, entry));
+  RETURN_IF_FAILED(DescribeCategory(root));
+  return RegisterTypeLibrary(path, root, scope);
+} catch (...) {
+  return E_OUTOFMEMORY;
+}
+
+HRESULT UnregisterControl(const ControlClass& cls, RegistrationScope scope) noexcept try {
+  const std::wstring path = ModulePath();
+  const ClassesRoot root = RootOf(scope);
   // Every step runs; the first real failure is what the caller hears.
-  HRESULT first = UnregisterTypeLibrary(cls, path);
-  HRESULT hr = DeleteTree(L"CLSID\\" + GuidText(*cls.clsid));
+  HRESULT first = UnregisterTypeLibrary(cls, path, root, scope);
+  HRESULT hr = DeleteTree(root, L"CLSID\\" + GuidText(*cls.clsid));
   if (SUCCEEDED(first)) first = hr;
-  hr = DeleteTree(cls.progId);
+  hr = DeleteTree(root, cls.progId);
   if (SUCCEEDED(first)) first = hr;
+  hr = RemoveCategoryDescription(root, scope);
+  if (SUCCEEDED(first)) first = hr;
+  if (scope == RegistrationScope::User) {
+    // Parents the registration created go when nothing else is in them (RegDeleteKey removes
+    // no key that has subkeys), so the user's classes are as they were before.
+    for (const wchar_t* parent : {L"CLSID", L"TypeLib", L"Interface", L"Component Categories"}) {
+      RegDeleteKeyW(root.key, (root.prefix + parent).c_str());
+    }
+  }
   return first;
 } catch (...) {
   return E_OUTOFMEMORY;
+}
+
+HRESULT InstallControl(const ControlClass& cls, bool install, const wchar_t* commandLine) noexcept {
+  RegistrationScope scope = RegistrationScope::Machine;
+  if (commandLine && *commandLine) {
+    if (CompareStringOrdinal(commandLine, -1, L"user", -1, TRUE) != CSTR_EQUAL) {
+      return E_INVALIDARG;
+    }
+    scope = RegistrationScope::User;
+  }
+  return install ? RegisterControl(cls, scope) : UnregisterControl(cls, scope);
 }
 
 }  // namespace usercontrol

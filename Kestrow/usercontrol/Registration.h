@@ -1,13 +1,23 @@
-// Registering a control class in HKEY_CLASSES_ROOT, with its type library, and removing it.
+// Registering a control class, with its type library and component category, and removing it:
+// for every user of the machine (HKEY_CLASSES_ROOT) or for the current user only
+// (HKEY_CURRENT_USER\Software\Classes, which needs no administrator rights).
 #pragma once
 
 #include "usercontrol/ControlClass.h"
 
 namespace usercontrol {
 
+enum class RegistrationScope { Machine, User };
+
 // Unregisters first, so registering again after a move or an update leaves no stale entry.
-HRESULT RegisterControl(const ControlClass& cls) noexcept;
+HRESULT RegisterControl(const ControlClass& cls,
+                        RegistrationScope scope = RegistrationScope::Machine) noexcept;
 // Removes exactly what RegisterControl writes; entries already absent count as removed.
-HRESULT UnregisterControl(const ControlClass& cls) noexcept;
+HRESULT UnregisterControl(const ControlClass& cls,
+                          RegistrationScope scope = RegistrationScope::Machine) noexcept;
+
+// DllInstall's rule: an empty or missing command line means the machine, "user" (in any case)
+// the current user; anything else is refused with E_INVALIDARG and nothing is touched.
+HRESULT InstallControl(const ControlClass& cls, bool install, const wchar_t* commandLine) noexcept;
 
 }  // namespace usercontrol

@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include "usercontrol/ComResult.h"
+#include "usercontrol/Enumerator.h"
 #include "usercontrol/Module.h"
 #include "usercontrol/Units.h"
 
@@ -19,10 +20,12 @@ constexpr wchar_t kWindowClass[] = L"UserControlWindow";
 // The window's extra bytes hold the object, so that GWLP_USERDATA stays free for the control.
 constexpr int kObjectSlot = 0;
 
-ATOM RegisterWindowClass(WNDPROC proc) noexcept {
+// Registered once per process however many threads create their first controls at once: a
+// class another thread registered first is as good as our own.
+bool RegisterWindowClass(WNDPROC proc) noexcept {
   WNDCLASSEXW wc = {};
   wc.cbSize = sizeof(wc);
-  if (GetClassInfoExW(ModuleInstance(), kWindowClass, &wc)) return 1;
+  if (GetClassInfoExW(ModuleInstance(), kWindowClass, &wc)) return true;
   wc = {};
   wc.cbSize = sizeof(wc);
   wc.style = CS_DBLCLKS;
@@ -32,7 +35,7 @@ ATOM RegisterWindowClass(WNDPROC proc) noexcept {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kWindowClass;
   wc.lpfnWndProc = proc;
-  return RegisterClassExW(&wc);
+  return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 }  // namespace
@@ -40,7 +43,7 @@ ATOM RegisterWindowClass(WNDPROC proc) noexcept {
 void UnregisterWindowClass() noexcept { UnregisterClassW(kWindowClass, ModuleInstance()); }
 
 UserControl::UserControl(const ControlClass& cls) noexcept
-    : class_(cls), events_(this, *cls.eventsIid) {
+    : class_(cls), events_(this, *cls.eventsIid), propertyNotify_(this, IID_IPropertyNotifySink) {
   ModuleAddRef();
   CreateOleAdviseHolder(&adviseHolder_);
   if (RegisterWindowClass(&UserControl::WindowProc)) {
@@ -52,6 +55,7 @@ UserControl::UserControl(const ControlClass& cls) noexcept
 
 UserControl::~UserControl() {
   events_.Clear();
+  propertyNotify_.Clear();
   window_.reset();
   ModuleRelease();
 }
@@ -60,11 +64,15 @@ UserControl::~UserControl() {
 LRESULT CALLBACK UserControl::WindowProc(HWND hwnd, UINT msg, WPARAM wParam,
                                          LPARAM lParam) noexcept {
   if (msg == WM_NCCREATE) {
+    // A live window of the library keeps the library loaded (DllCanUnloadNow), whoever
+    // destroys it and whenever.
+    ModuleAddRef();
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
     auto* self = static_cast<UserControl*>(create->lpCreateParams);
     SetWindowLongPtrW(hwnd, kObjectSlot, reinterpret_cast<LONG_PTR>(self));
     self->window_.reset(hwnd);
   }
+  if (msg == WM_NCDESTROY) ModuleRelease();
   auto* self = reinterpret_cast<UserControl*>(GetWindowLongPtrW(hwnd, kObjectSlot));
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
   if (msg == WM_NCDESTROY) {
@@ -127,6 +135,13 @@ HRESULT UserControl::QueryInterfaceBase(REFIID riid, void** ppv) noexcept {
 
 ULONG UserControl::AddRefBase() noexcept { return InterlockedIncrement(&refs_); }
 
+bool UserControl::TryAddRef() noexcept {
+  for (LONG refs = refs_; refs > 0; refs = refs_) {
+    if (InterlockedCompareExchange(&refs_, refs + 1, refs) == refs) return true;
+  }
+  return false;
+}
+
 ULONG UserControl::ReleaseBase() noexcept {
   ULONG refs = InterlockedDecrement(&refs_);
   if (refs == 0) delete this;
@@ -147,9 +162,27 @@ bool UserControl::AmbientUserMode() noexcept {
   return value->boolVal != VARIANT_FALSE;
 }
 
-void UserControl::PropertyChanged(const wchar_t*) noexcept {
+DISPID UserControl::DispatchIdOf(const wchar_t* name) noexcept {
+  ComPtr<ITypeInfo> info;
+  DISPID id = DISPID_UNKNOWN;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  if (FAILED(DualTypeInfo(&info)) || FAILED(info->GetIDsOfNames(names, 1, &id))) {
+    return DISPID_UNKNOWN;
+  }
+  return id;
+}
+
+void UserControl::PropertyChanged(const wchar_t* name) noexcept {
   dirty_ = true;
+  // Nobody outside hears from an object whose last reference is gone.
+  if (Going()) return;
   ViewChanged();
+  if (!loading_ && propertyNotify_.HasSinks()) propertyNotify_.NotifyChanged(DispatchIdOf(name));
+}
+
+bool UserControl::RequestEdit(const wchar_t* name) noexcept {
+  if (Going() || loading_ || !propertyNotify_.HasSinks()) return true;
+  return propertyNotify_.RequestEdit(DispatchIdOf(name));
 }
 
 void UserControl::SetPicture(IPictureDisp* picture) noexcept {
@@ -175,8 +208,9 @@ int UserControl::ScaleHeight() const noexcept {
 }
 
 void UserControl::FireEvent(DISPID dispid, DISPPARAMS& params) noexcept {
-  // A container that froze its events does not want them; they are dropped, not queued.
-  if (freezeCount_ > 0) return;
+  // A container that froze its events does not want them; they are dropped, not queued. An
+  // object whose last reference is gone raises none.
+  if (freezeCount_ > 0 || Going()) return;
   events_.Fire(dispid, params);
 }
 
@@ -232,18 +266,23 @@ STDMETHODIMP UserControl::GetGUID(DWORD kind, GUID* guid) noexcept {
 
 // --- IConnectionPointContainer ---------------------------------------------------------------
 
-STDMETHODIMP UserControl::EnumConnectionPoints(IEnumConnectionPoints** points) noexcept {
+STDMETHODIMP UserControl::EnumConnectionPoints(IEnumConnectionPoints** points) noexcept try {
   RETURN_IF_NULL(points);
   *points = nullptr;
-  return E_NOTIMPL;
+  std::vector<IConnectionPoint*> all{&events_, &propertyNotify_};
+  return Enumerator<IEnumConnectionPoints, IConnectionPoint*>::Create(all, points);
 }
+CATCH_RETURN()
 
 STDMETHODIMP UserControl::FindConnectionPoint(REFIID riid, IConnectionPoint** point) noexcept {
   RETURN_IF_NULL(point);
   *point = nullptr;
-  if (!IsEqualIID(riid, *class_.eventsIid)) return CONNECT_E_NOCONNECTION;
-  *point = &events_;
-  events_.AddRef();
+  ConnectionPoint* found = nullptr;
+  if (IsEqualIID(riid, events_.Iid())) found = &events_;
+  if (IsEqualIID(riid, propertyNotify_.Iid())) found = &propertyNotify_;
+  if (!found) return CONNECT_E_NOCONNECTION;
+  *point = found;
+  found->AddRef();
   return S_OK;
 }
 

@@ -116,7 +116,11 @@ class UserControl : public IOleObject,
   // Services the control calls.
   HWND hWnd() const noexcept { return window_.get(); }
   bool AmbientUserMode() noexcept;  // true (running) without a site or without the property
+  // Marks the control dirty, redraws it and tells property-change sinks (OnChanged).
   void PropertyChanged(const wchar_t* name) noexcept;
+  // Asks property-change sinks whether a client may change the property (OnRequestEdit);
+  // false when one vetoes. Loading, initialising and teardown ask nobody.
+  bool RequestEdit(const wchar_t* name) noexcept;
   IPictureDisp* Picture() const noexcept { return picture_.Get(); }
   void SetPicture(IPictureDisp* picture) noexcept;
   LONG Width() const noexcept;  // twips
@@ -131,6 +135,10 @@ class UserControl : public IOleObject,
   HRESULT QueryInterfaceBase(REFIID riid, void** ppv) noexcept;
   ULONG AddRefBase() noexcept;
   ULONG ReleaseBase() noexcept;
+  // A reference for a caller that is not a COM client (a window message); never takes one on
+  // an object whose count already reached 0, which is being destroyed.
+  bool TryAddRef() noexcept;
+  bool Going() const noexcept { return refs_ == 0; }
   HRESULT TypeInfoOf(const GUID& guid, ITypeInfo** info) noexcept;
   // The vtable half of the dual interface, which ITypeInfo::Invoke calls through.
   HRESULT DualTypeInfo(ITypeInfo** info) noexcept;
@@ -145,16 +153,14 @@ class UserControl : public IOleObject,
   void ApplyExtent(const SIZEL& extent) noexcept;
   void ViewChanged() noexcept;
   HRESULT LoadFromBag(IPropertyBag* bag, IErrorLog* log) noexcept;
+  DISPID DispatchIdOf(const wchar_t* name) noexcept;
 
  protected:
-  // An automation client (a script's CreateObject) never calls InitNew or Load: its first
-  // call through IDispatch gives the control the properties of a new instance. A client of
-  // the interface's own methods gets the object as it is. Either way a later InitNew or Load
-  // of a container that used the control first is still accepted.
+  // A client that never calls InitNew or Load (a script's CreateObject, a C++ client of the
+  // interface's own methods) gets the properties of a new instance at its first call, through
+  // IDispatch or the vtable alike. A later InitNew or Load of a container that used the control
+  // first is still accepted.
   void InitializeIfNeeded() noexcept;
-  void MarkUsed() noexcept {
-    if (!initialized_) initialized_ = implicitlyInitialized_ = true;
-  }
 
  private:
   HRESULT SaveToBag(IPropertyBag* bag) noexcept;
@@ -167,6 +173,7 @@ class UserControl : public IOleObject,
   bool initialized_ = false;
   bool implicitlyInitialized_ = false;  // by a client's first call, without InitNew or Load
   bool positioning_ = false;
+  bool loading_ = false;  // InitNew or Load is running
   LONG freezeCount_ = 0;
   Microsoft::WRL::ComPtr<IPictureDisp> picture_;
   Microsoft::WRL::ComPtr<IOleClientSite> clientSite_;
@@ -177,6 +184,7 @@ class UserControl : public IOleObject,
   DWORD viewAdvf_ = 0;
   Microsoft::WRL::ComPtr<ITypeLib> typeLib_;
   ConnectionPoint events_;
+  ConnectionPoint propertyNotify_;
 };
 
 }  // namespace usercontrol

@@ -15,6 +15,7 @@ constexpr wchar_t kLibid[] = L"{5B0D6165-2BBF-4011-835C-AB11A42B0AC8}";
 constexpr wchar_t kDualIid[] = L"{4F31CDCE-198A-406E-85A8-FC49AA4E679C}";
 constexpr wchar_t kEventsIid[] = L"{CB26B435-45C8-4E7D-A1F1-BA00734768AA}";
 constexpr wchar_t kProgId[] = L"KestrowCtl.cKestrow";
+constexpr wchar_t kCatidControl[] = L"{40FC6ED4-2438-11CF-A3DB-080036F12502}";
 
 // The tests run in the folder that holds the built binaries.
 std::wstring BinFolder() {
@@ -63,19 +64,20 @@ DWORD Regsvr32(const wchar_t* options) {
   return RunProgram(L"regsvr32.exe " + std::wstring(options) + L" \"" + OcxPath() + L"\"");
 }
 
-bool KeyExists(const std::wstring& path) {
+bool KeyExists(const std::wstring& path, HKEY root = HKEY_CLASSES_ROOT) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
     return false;
   }
   RegCloseKey(key);
   return true;
 }
 
-std::wstring DefaultValue(const std::wstring& path, const wchar_t* name = nullptr) {
+std::wstring DefaultValue(const std::wstring& path, const wchar_t* name = nullptr,
+                          HKEY root = HKEY_CLASSES_ROOT) {
   wchar_t value[1024] = {};
   DWORD size = sizeof(value);
-  if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) !=
+  if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) !=
       ERROR_SUCCESS) {
     return L"<missing>";
   }
@@ -220,6 +222,11 @@ TEST_F(Registered, TheClassIsRecordedAsAControlWithItsTypeLibrary) {
                      OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
   EXPECT_EQ(DefaultValue(clsidKey + L"\\MiscStatus\\1"), std::to_wstring(misc));
   EXPECT_EQ(DefaultValue(std::wstring(kProgId) + L"\\CLSID"), kClsid);
+  EXPECT_TRUE(KeyExists(clsidKey + L"\\Implemented Categories\\" + kCatidControl))
+      << "listed among the controls";
+  EXPECT_NE(DefaultValue(std::wstring(L"Component Categories\\") + kCatidControl, L"409"),
+            L"<missing>")
+      << "the category has a description";
   EXPECT_TRUE(KeyExists(std::wstring(L"TypeLib\\") + kLibid + L"\\1.0"));
   EXPECT_TRUE(KeyExists(std::wstring(L"Interface\\") + kDualIid));
   // The toolbox bitmap is where the registration says.
@@ -418,6 +425,94 @@ TEST(Unregistration, LeavesNothingBehindAndCanBeRepeated) {
   EXPECT_FALSE(KeyExists(std::wstring(L"Interface\\") + kEventsIid));
   CLSID clsid{};
   EXPECT_HRESULT_FAILED(CLSIDFromProgID(kProgId, &clsid));
+}
+
+// What a per-user registration writes, as paths below a classes root.
+std::vector<std::wstring> UserRegistrationKeys() {
+  const std::wstring clsidKey = std::wstring(L"CLSID\\") + kClsid;
+  return {clsidKey + L"\\InprocServer32",
+          clsidKey + L"\\Control",
+          clsidKey + L"\\Implemented Categories\\" + kCatidControl,
+          std::wstring(kProgId) + L"\\CLSID",
+          std::wstring(L"TypeLib\\") + kLibid + L"\\1.0",
+          std::wstring(L"Interface\\") + kDualIid};
+}
+
+const std::wstring kUserClasses = L"Software\\Classes\\";
+const std::wstring kMachineClasses = L"Software\\Classes\\";
+
+TEST(UserRegistration, GoesUnderTheUsersClassesAndIsRemovedExactly) {
+  ASSERT_EQ(Regsvr32(L"/s /u"), 0u);
+  ASSERT_EQ(Regsvr32(L"/s /u /n /i:user"), 0u) << "nothing registered counts as removed";
+  for (const auto& key : UserRegistrationKeys()) {
+    ASSERT_FALSE(KeyExists(kUserClasses + key, HKEY_CURRENT_USER)) << "left from before";
+  }
+
+  ASSERT_EQ(Regsvr32(L"/s /n /i:user"), 0u);
+  for (const auto& key : UserRegistrationKeys()) {
+    EXPECT_TRUE(KeyExists(kUserClasses + key, HKEY_CURRENT_USER)) << testing::PrintToString(key);
+    EXPECT_FALSE(KeyExists(kMachineClasses + key, HKEY_LOCAL_MACHINE))
+        << "nothing for the machine: " << testing::PrintToString(key);
+  }
+  const std::wstring clsidKey = kUserClasses + L"CLSID\\" + kClsid;
+  std::wstring path = DefaultValue(clsidKey + L"\\InprocServer32", nullptr, HKEY_CURRENT_USER);
+  EXPECT_EQ(CompareStringOrdinal(path.c_str(), -1, OcxPath().c_str(), -1, TRUE), CSTR_EQUAL)
+      << testing::PrintToString(path);
+  EXPECT_EQ(DefaultValue(kUserClasses + kProgId + L"\\CLSID", nullptr, HKEY_CURRENT_USER), kClsid);
+
+  EXPECT_NE(DefaultValue(std::wstring(L"Component Categories\\") + kCatidControl, L"409"),
+            L"<missing>")
+      << "the category has a description";
+  // Wine 8 does not merge the user's classes into HKEY_CLASSES_ROOT, so COM cannot be asked
+  // to create the class here; the library's path for this platform is checked instead.
+#ifdef _WIN64
+  const wchar_t* platform = L"\\409\\win64";
+#else
+  const wchar_t* platform = L"\\409\\win32";
+#endif
+  std::wstring library = DefaultValue(kUserClasses + L"TypeLib\\" + kLibid + L"\\1.0" + platform,
+                                      nullptr, HKEY_CURRENT_USER);
+  EXPECT_EQ(CompareStringOrdinal(library.c_str(), -1, OcxPath().c_str(), -1, TRUE), CSTR_EQUAL)
+      << testing::PrintToString(library);
+  EXPECT_EQ(DefaultValue(kUserClasses + L"Interface\\" + kEventsIid + L"\\TypeLib", nullptr,
+                         HKEY_CURRENT_USER),
+            kLibid);
+
+  ASSERT_EQ(Regsvr32(L"/s /u /n /i:user"), 0u);
+  for (const auto& key : UserRegistrationKeys()) {
+    EXPECT_FALSE(KeyExists(kUserClasses + key, HKEY_CURRENT_USER))
+        << "left behind: " << testing::PrintToString(key);
+  }
+  EXPECT_FALSE(KeyExists(kUserClasses + kProgId, HKEY_CURRENT_USER));
+  EXPECT_FALSE(KeyExists(kUserClasses + L"TypeLib\\" + kLibid, HKEY_CURRENT_USER));
+  EXPECT_FALSE(KeyExists(kUserClasses + L"Interface\\" + kEventsIid, HKEY_CURRENT_USER));
+  EXPECT_FALSE(
+      KeyExists(kUserClasses + L"Component Categories\\" + kCatidControl, HKEY_CURRENT_USER));
+}
+
+TEST(UserRegistration, AnUnknownCommandLineIsRefusedAndTouchesNothing) {
+  ASSERT_EQ(Regsvr32(L"/s /u /n /i:user"), 0u);
+  HMODULE module = LoadLibraryW(OcxPath().c_str());
+  ASSERT_NE(module, nullptr);
+  auto install = reinterpret_cast<HRESULT(WINAPI*)(BOOL, LPCWSTR)>(
+      reinterpret_cast<void*>(GetProcAddress(module, "DllInstall")));
+  ASSERT_NE(install, nullptr) << "DllInstall is exported undecorated";
+  EXPECT_EQ(install(TRUE, L"everyone"), E_INVALIDARG);
+  EXPECT_EQ(install(FALSE, L"users"), E_INVALIDARG);
+  EXPECT_FALSE(KeyExists(kUserClasses + L"CLSID\\" + kClsid, HKEY_CURRENT_USER));
+  EXPECT_FALSE(KeyExists(std::wstring(L"CLSID\\") + kClsid));
+
+  // "USER" in any case is the current user; an empty line is the whole machine.
+  ASSERT_HRESULT_SUCCEEDED(install(TRUE, L"USER"));
+  EXPECT_TRUE(KeyExists(kUserClasses + L"CLSID\\" + kClsid, HKEY_CURRENT_USER));
+  ASSERT_HRESULT_SUCCEEDED(install(FALSE, L"User"));
+  EXPECT_FALSE(KeyExists(kUserClasses + L"CLSID\\" + kClsid, HKEY_CURRENT_USER));
+  ASSERT_HRESULT_SUCCEEDED(install(TRUE, L""));
+  EXPECT_TRUE(KeyExists(std::wstring(L"CLSID\\") + kClsid));
+  EXPECT_FALSE(KeyExists(kUserClasses + L"CLSID\\" + kClsid, HKEY_CURRENT_USER));
+  ASSERT_HRESULT_SUCCEEDED(install(FALSE, nullptr));
+  EXPECT_FALSE(KeyExists(std::wstring(L"CLSID\\") + kClsid));
+  FreeLibrary(module);
 }
 
 }  // namespace

@@ -9,7 +9,15 @@ using Records = ControlTest;
 constexpr UINT kCallback = 1125;
 
 TEST_F(Records, AddWithoutTipOrPictureCarriesOnlyTheCallback) {
-  auto control = NewControl();  // never initialised: no tip, no picture
+  auto control = NewControl();
+  // Saved data with an empty picture and an empty tip: no tip, no picture.
+  RecordingBag bag;
+  VARIANT nothing = ObjectValue(nullptr);
+  bag.Set(L"TrayIcon", nothing);
+  VARIANT empty = TextValue(L"");
+  bag.Set(L"TrayTip", empty);
+  VariantClear(&empty);
+  ASSERT_HRESULT_SUCCEEDED(LoadFrom(control.Get(), bag));
   ASSERT_HRESULT_SUCCEEDED(control->put_InTray(VARIANT_TRUE));
   ASSERT_EQ(Requests().size(), 1u);
   const auto& r = Requests()[0];
