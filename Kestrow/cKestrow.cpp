@@ -26,6 +26,9 @@ constexpr DISPID kMouseOver = 1;
 constexpr DISPID kMouseDown = 2;
 constexpr DISPID kMouseUp = 3;
 constexpr DISPID kMouseDblClick = 4;
+// Dispatch ids of the properties: TrayTip has the standard tooltip id.
+constexpr DISPID kTrayTipId = -517;
+constexpr DISPID kInTrayId = 2;
 
 constexpr usercontrol::ControlClass kClass{
     &CLSID_cKestrow,
@@ -356,4 +359,18 @@ void cKestrow::Resize() noexcept {
 void cKestrow::Paint(HDC dc, int scaleWidth, int scaleHeight) noexcept {
   RECT rc{0, 0, scaleWidth, scaleHeight};
   DrawEdge(dc, &rc, BDR_RAISEDOUTER, BF_RECT | BF_SOFT);
+}
+
+// Property browsers list TrayTip under "Misc" and InTray under "Behavior"; TrayIcon stays
+// uncategorised.
+bool cKestrow::PropertyCategory(DISPID dispid, PROPCAT* category) noexcept {
+  if (dispid == kTrayTipId) {
+    *category = PROPCAT_Misc;
+    return true;
+  }
+  if (dispid == kInTrayId) {
+    *category = PROPCAT_Behavior;
+    return true;
+  }
+  return false;
 }

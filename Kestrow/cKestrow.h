@@ -41,6 +41,7 @@ class cKestrow final : public usercontrol::UserControlWithDual<_cKestrow> {
   HRESULT WriteProperties(usercontrol::PropertyBag& bag) noexcept override;
   void Resize() noexcept override;
   void Paint(HDC dc, int scaleWidth, int scaleHeight) noexcept override;
+  bool PropertyCategory(DISPID dispid, PROPCAT* category) noexcept override;
 
   // Returns whether the shell accepted the add.
   bool AddTrayIcon(HWND hwnd, LONG iconId, const std::wstring& tip, IPictureDisp* icon) noexcept;

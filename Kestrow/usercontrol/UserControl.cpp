@@ -128,6 +128,11 @@ HRESULT UserControl::QueryInterfaceBase(REFIID riid, void** ppv) noexcept {
       QITABENT(UserControl, IConnectionPointContainer),
       QITABENT(UserControl, IProvideClassInfo2),
       QITABENTMULTI(UserControl, IProvideClassInfo, IProvideClassInfo2),
+      {&IID_ICategorizeProperties,
+       static_cast<int>(OFFSETOFCLASS(ICategorizeProperties, UserControl))},
+      // No IObjectSafety, on purpose: the control shows shell icons and loads pictures from
+      // saved data, so it claims to be neither safe for scripting nor safe for
+      // initialization, and a browser must not run it from untrusted pages.
       {nullptr, 0},
   };
   return QISearch(this, table, riid, ppv);
@@ -262,6 +267,20 @@ STDMETHODIMP UserControl::GetGUID(DWORD kind, GUID* guid) noexcept {
   }
   *guid = *class_.eventsIid;
   return S_OK;
+}
+
+// --- ICategorizeProperties --------------------------------------------------------------------
+
+STDMETHODIMP UserControl::MapPropertyToCategory(DISPID dispid, PROPCAT* category) noexcept {
+  RETURN_IF_NULL(category);
+  *category = PROPCAT_Nil;
+  return PropertyCategory(dispid, category) ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP UserControl::GetCategoryName(PROPCAT, LCID, BSTR* name) noexcept {
+  RETURN_IF_NULL(name);
+  *name = nullptr;
+  return E_FAIL;
 }
 
 // --- IConnectionPointContainer ---------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <olectl.h>
 #include <wrl/client.h>
 
+#include "usercontrol/CategorizeProperties.h"
 #include "usercontrol/ConnectionPoint.h"
 #include "usercontrol/ControlClass.h"
 #include "usercontrol/Handles.h"
@@ -27,7 +28,8 @@ class UserControl : public IOleObject,
                     public IPersistStreamInit,
                     public IViewObject2,
                     public IConnectionPointContainer,
-                    public IProvideClassInfo2 {
+                    public IProvideClassInfo2,
+                    public ICategorizeProperties {
  public:
   UserControl(const UserControl&) = delete;
   UserControl& operator=(const UserControl&) = delete;
@@ -101,6 +103,11 @@ class UserControl : public IOleObject,
   STDMETHODIMP GetClassInfo(ITypeInfo** info) noexcept override;
   STDMETHODIMP GetGUID(DWORD kind, GUID* guid) noexcept override;
 
+  // ICategorizeProperties: the control's PropertyCategory; the names of the standard
+  // categories are the container's business.
+  STDMETHODIMP MapPropertyToCategory(DISPID dispid, PROPCAT* category) noexcept override;
+  STDMETHODIMP GetCategoryName(PROPCAT category, LCID lcid, BSTR* name) noexcept override;
+
  protected:
   explicit UserControl(const ControlClass& cls) noexcept;
   virtual ~UserControl();
@@ -112,6 +119,8 @@ class UserControl : public IOleObject,
   virtual void Resize() noexcept {}
   // Draws the control's face after the base has drawn Picture() at the top-left corner.
   virtual void Paint(HDC dc, int scaleWidth, int scaleHeight) noexcept = 0;
+  // The property-browser category of a property; false leaves it uncategorised.
+  virtual bool PropertyCategory(DISPID, PROPCAT*) noexcept { return false; }
 
   // Services the control calls.
   HWND hWnd() const noexcept { return window_.get(); }

@@ -323,7 +323,7 @@ TEST_F(Lifecycle, EveryInterfaceLeadsBackToOneIdentity) {
       &IID_IOleInPlaceObject,   &IID_IOleWindow,         &IID_IOleControl,
       &IID_IPersistPropertyBag, &IID_IPersistStreamInit, &IID_IPersist,
       &IID_IViewObject,         &IID_IViewObject2,       &IID_IConnectionPointContainer,
-      &IID_IProvideClassInfo,   &IID_IProvideClassInfo2};
+      &IID_IProvideClassInfo,   &IID_IProvideClassInfo2, &IID_ICategorizeProperties};
   for (const IID* iid : iids) {
     ComPtr<IUnknown> piece;
     ASSERT_HRESULT_SUCCEEDED(
@@ -338,6 +338,30 @@ TEST_F(Lifecycle, EveryInterfaceLeadsBackToOneIdentity) {
       E_NOINTERFACE);
   identity.Reset();
   EXPECT_EQ(control.Reset(), 0u);
+}
+
+TEST_F(Lifecycle, PropertyBrowsersGetEachPropertysCategory) {
+  auto control = NewControl();
+  ComPtr<ICategorizeProperties> categories;
+  ASSERT_HRESULT_SUCCEEDED(control.As(&categories));
+  PROPCAT category = 0;
+  ASSERT_HRESULT_SUCCEEDED(categories->MapPropertyToCategory(-517, &category));  // TrayTip
+  EXPECT_EQ(category, -2) << "Misc";
+  ASSERT_HRESULT_SUCCEEDED(categories->MapPropertyToCategory(2, &category));  // InTray
+  EXPECT_EQ(category, -6) << "Behavior";
+  EXPECT_HRESULT_FAILED(categories->MapPropertyToCategory(1, &category)) << "TrayIcon: none";
+  EXPECT_HRESULT_FAILED(categories->MapPropertyToCategory(99, &category));
+  BSTR name = nullptr;
+  EXPECT_HRESULT_FAILED(categories->GetCategoryName(-2, 0x0409, &name))
+      << "the names of the standard categories come from the container";
+  EXPECT_EQ(name, nullptr);
+  // Never claimed safe for scripting or initialization.
+  ComPtr<IUnknown> safety;
+  const IID iidObjectSafety = {
+      0xCB5BDC81, 0x93C1, 0x11CF, {0x8F, 0x20, 0x00, 0x80, 0x5F, 0x2C, 0xD0, 0x64}};
+  EXPECT_EQ(
+      control->QueryInterface(iidObjectSafety, reinterpret_cast<void**>(safety.GetAddressOf())),
+      E_NOINTERFACE);
 }
 
 TEST_F(Lifecycle, TheFaceIsTheIconInARaisedFrame) {

@@ -413,6 +413,49 @@ TEST_F(Registered, ReferenceCountsBalanceAndTheModuleMayUnload) {
   EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
+TEST(Unload, AControlWhoseHostWentFirstLeavesNothingInTheProcess) {
+  HMODULE module = LoadLibraryW(OcxPath().c_str());
+  ASSERT_NE(module, nullptr);
+  auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
+      reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+  ASSERT_NE(getClassObject, nullptr);
+  CLSID clsid{};
+  ASSERT_HRESULT_SUCCEEDED(CLSIDFromString(kClsid, &clsid));
+  {
+    ComPtr<IClassFactory> factory;
+    ASSERT_HRESULT_SUCCEEDED(
+        getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())));
+    ComPtr<_cKestrow> control;
+    ASSERT_HRESULT_SUCCEEDED(factory->CreateInstance(
+        nullptr, IID__cKestrow, reinterpret_cast<void**>(control.GetAddressOf())));
+    factory.Reset();
+    TestSite site(Ambient::Running);
+    ComPtr<IOleObject> object;
+    ASSERT_HRESULT_SUCCEEDED(control.As(&object));
+    ASSERT_HRESULT_SUCCEEDED(object->SetClientSite(&site));
+    RECT pos{0, 0, 34, 34};
+    ASSERT_HRESULT_SUCCEEDED(
+        object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.window(), &pos));
+    ASSERT_HRESULT_SUCCEEDED(control->put_InTray(VARIANT_TRUE));
+    EXPECT_NE(FindWindowA("KestrowShellWatch", nullptr), nullptr);
+    // The host destroys its own window before it lets the control go.
+    DestroyWindow(site.window());
+    EXPECT_EQ(CanUnloadNow(), S_FALSE);
+    object.Reset();
+    EXPECT_EQ(control.Reset(), 0u);
+  }
+  EXPECT_EQ(FindWindowA("KestrowShellWatch", nullptr), nullptr) << "a window was left behind";
+  EXPECT_EQ(CanUnloadNow(), S_OK);
+  FreeLibrary(module);
+  CoFreeUnusedLibrariesEx(0, 0);
+  ASSERT_EQ(GetModuleHandleW(L"Kestrow.ocx"), nullptr) << "the library is unloaded";
+  // A window left behind would now run code that is gone.
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+  WNDCLASSA wc{};
+  EXPECT_FALSE(GetClassInfoA(GetModuleHandleW(nullptr), "KestrowShellWatch", &wc));
+}
+
 TEST(Unregistration, LeavesNothingBehindAndCanBeRepeated) {
   ASSERT_EQ(Regsvr32(L"/s"), 0u);
   ASSERT_TRUE(KeyExists(std::wstring(L"CLSID\\") + kClsid));
@@ -423,6 +466,7 @@ TEST(Unregistration, LeavesNothingBehindAndCanBeRepeated) {
   EXPECT_FALSE(KeyExists(std::wstring(L"TypeLib\\") + kLibid));
   EXPECT_FALSE(KeyExists(std::wstring(L"Interface\\") + kDualIid));
   EXPECT_FALSE(KeyExists(std::wstring(L"Interface\\") + kEventsIid));
+  EXPECT_FALSE(KeyExists(std::wstring(L"CLSID\\") + kClsid + L"\\Implemented Categories"));
   CLSID clsid{};
   EXPECT_HRESULT_FAILED(CLSIDFromProgID(kProgId, &clsid));
 }
