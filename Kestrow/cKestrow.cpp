@@ -176,7 +176,9 @@ STDMETHODIMP cKestrow::put_InTray(VARIANT_BOOL Show) noexcept try {
       // control records it, so it never thinks it is unhooked while its window is hooked.
       std::wstring text(tip.get(), SysStringLen(tip.get()));
       usercontrol::UniqueHwnd watch(mKestrow::CreateShellWatch(m_hWnd));
-      if (!mKestrow::InstallHook(m_hWnd, this)) return E_OUTOFMEMORY;
+      // A window that cannot be hooked (out of memory, or already destroyed by its host)
+      // leaves everything as it was.
+      if (!mKestrow::InstallHook(m_hWnd, this)) return E_FAIL;
       m_ShellWatch = std::move(watch);
       m_Hooked = true;
       if (!AddTrayIcon(m_hWnd, m_IconId, text, icon.Get())) AddUntilAccepted();

@@ -62,17 +62,16 @@ class Robustness : public ControlTest {
   LONG baseline_ = 0;
 };
 
+BOOL CALLBACK CountShellWatch(HWND hwnd, LPARAM counter) {
+  char name[64] = {};
+  GetClassNameA(hwnd, name, sizeof(name));
+  if (lstrcmpA(name, "KestrowShellWatch") == 0) ++*reinterpret_cast<int*>(counter);
+  return TRUE;
+}
+
 int ShellWatchWindows() {
   int count = 0;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM counter) -> BOOL {
-        char name[64] = {};
-        GetClassNameA(hwnd, name, sizeof(name));
-        if (lstrcmpA(name, "KestrowShellWatch") == 0) ++*reinterpret_cast<int*>(counter);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&count));
+  EnumThreadWindows(GetCurrentThreadId(), &CountShellWatch, reinterpret_cast<LPARAM>(&count));
   return count;
 }
 
@@ -506,6 +505,25 @@ TEST_F(Robustness, HookingAWindowTwiceNeverMakesItsOwnPrevious) {
   mKestrow::RemoveHook(hwnd);
   EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC)), &Original::Proc);
   DestroyWindow(hwnd);
+}
+
+TEST_F(Robustness, AWindowThatCannotBeHookedLeavesTheControlAsItWas) {
+  const int before = ShellWatchWindows();
+  TestSite site(Ambient::Running);
+  auto control = NewControl();
+  SiteAndActivate(control.Get(), &site);
+  DestroyWindow(site.window());  // the control's window goes with its host's
+  EXPECT_EQ(control->put_InTray(VARIANT_TRUE), E_FAIL);
+  VARIANT_BOOL inTray = VARIANT_TRUE;
+  ASSERT_HRESULT_SUCCEEDED(control->get_InTray(&inTray));
+  EXPECT_EQ(inTray, VARIANT_FALSE) << "nothing recorded";
+  EXPECT_TRUE(Requests().empty());
+  EXPECT_EQ(ShellWatchWindows(), before) << "what was made is undone";
+  // Another process's window cannot be hooked either, and keeps no trace of the attempt.
+  HWND foreign = GetDesktopWindow();
+  EXPECT_FALSE(mKestrow::InstallHook(foreign, nullptr));
+  EXPECT_EQ(mKestrow::PrevWndProc(foreign), nullptr);
+  EXPECT_EQ(control.Reset(), 0u);
 }
 
 BOOL AcceptAll(DWORD, const mKestrow::NotifyIconRecord*) noexcept { return TRUE; }
