@@ -12,3 +12,4 @@ using UniqueHwnd = UniqueHandle<HWND, &DestroyWindow>;
 using UniqueHicon = UniqueHandle<HICON, &DestroyIcon>;
 using UniqueHfont = UniqueHandle<HFONT, &DeleteObject>;
 using UniqueHdc = UniqueHandle<HDC, &DeleteDC>;
+using UniqueKernelHandle = UniqueHandle<HANDLE, &CloseHandle>;

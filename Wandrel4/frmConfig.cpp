@@ -89,6 +89,7 @@ void FrmConfig::Form_Load() {
   SetWindowPos(hWnd(), nullptr, work.left + (work.right - work.left - width) / 2,
                work.top + (work.bottom - work.top - height) / 2, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  KeepOnScreen();  // a work area smaller than the window: its caption bar stays in reach
 }
 
 void FrmConfig::Form_KeyDown(int16_t& KeyCode, int16_t& Shift) {

@@ -1,5 +1,6 @@
 #include "frmRun.h"
 
+#include "KeepAwake.h"
 #include "basDecs.h"
 #include "forms/MsgBox.h"
 #include "frmConfig.h"
@@ -75,13 +76,9 @@ void FrmRun::Form_Load() {
   shared.running = false;
   suspended_ = false;
   Timermove.SetInterval(basDecs::StepPeriod(shared.jumpInterval));
-  // Where it has no saved place, the window starts at the top right of the work area.
-  RECT work{};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  RECT frame{};
-  GetWindowRect(hWnd(), &frame);
-  SetWindowPos(hWnd(), nullptr, work.right - (frame.right - frame.left), work.top, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Where it has no saved place, the window starts beside the notification area, where
+  // this always-on-top window covers no caption buttons of maximized windows.
+  PlaceAtBottomRight();
   SetWindowPos(hWnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
 }
 
@@ -92,6 +89,7 @@ void FrmRun::cmdRun_Click() {
   } else {
     shared.running = true;
     cmdRun.SetCaption("ON");
+    StayAwake(true);
     if (!suspended_) Timermove.SetEnabled(true);  // the watchdog starts with the first step
   }
 }
@@ -101,10 +99,30 @@ void FrmRun::SwitchOff() {
   cmdRun.SetCaption("OFF");
   Timermove.SetEnabled(false);
   Timertest.SetEnabled(false);
+  StayAwake(false);
+}
+
+void FrmRun::StayAwake(bool awake) {
+  if (awake == awake_) return;
+  awake_ = awake;
+  basDecs::KeepAwake(awake);
+}
+
+bool FrmRun::MovedByHand() const {
+  const basDecs::SharedState& shared = basDecs::Shared();
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  return cursor.x != shared.expected.x || cursor.y != shared.expected.y;
 }
 
 void FrmRun::Timermove_Timer() {
   basDecs::SharedState& shared = basDecs::Shared();
+  // A hand movement since the watchdog's last look must not be overwritten unseen: the step
+  // makes the watchdog's test first and moves nothing when the user has taken the mouse.
+  if (Timertest.Enabled() && shared.stopMovement && MovedByHand()) {
+    SwitchOff();
+    return;
+  }
   if (shared.currentLocation < -1 || shared.currentLocation > basDecs::kLocationCount - 2) {
     shared.currentLocation = -1;
   }
@@ -118,11 +136,7 @@ void FrmRun::Timermove_Timer() {
 }
 
 void FrmRun::Timertest_Timer() {
-  const basDecs::SharedState& shared = basDecs::Shared();
-  POINT cursor{};
-  GetCursorPos(&cursor);
-  bool moved = cursor.x != shared.expected.x || cursor.y != shared.expected.y;
-  if (moved && shared.stopMovement) SwitchOff();
+  if (MovedByHand() && basDecs::Shared().stopMovement) SwitchOff();
 }
 
 void FrmRun::cmdAbout_Click() { forms::MsgBox(AboutText(), "About Wandrel4"); }
@@ -155,6 +169,8 @@ void FrmRun::Form_Unload() {
   registry.CreateValue("PrgmLocX", Variant(static_cast<int32_t>(Left())), REG_SZ);
   registry.CreateValue("PrgmLocY", Variant(static_cast<int32_t>(Top())), REG_SZ);
   registry.CloseRegistry();
+  // The program ends or the window goes: no request to stay awake outlives the cycle.
+  StayAwake(false);
 }
 
 void FrmRun::OnWindowCreated(HWND window) { ShowTrayIcon(window); }

@@ -38,11 +38,16 @@ class FrmRun : public forms::Form {
 
  private:
   void SwitchOff();
+  // Whether the cursor is no longer where the last step put it.
+  bool MovedByHand() const;
+  // Holds or drops the request that keeps the system awake, once each.
+  void StayAwake(bool awake);
   void ShowTrayIcon(HWND window);
 
   forms::AxHost cKestrow;   // the tray icon control
   bool suspended_ = false;  // the configuration window is open
   bool trayTold_ = false;   // the user has been told once that there is no tray icon
+  bool awake_ = false;      // the keep-awake request is held
 };
 
 // The About box's text, line by line.

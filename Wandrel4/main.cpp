@@ -5,11 +5,19 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include "SingleInstance.h"
 #include "basDecs.h"
 #include "forms/Form.h"
 #include "forms/MsgBox.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // A second start in this session touches no settings and shows no icon: it only brings
+  // the first one's window forward.
+  SingleInstance instance;
+  if (!instance.IsFirst()) {
+    BringFirstInstanceForward();
+    return 0;
+  }
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   // The tray icon control is an ActiveX control: OLE on this thread, apartment threaded.

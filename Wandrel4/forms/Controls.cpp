@@ -11,18 +11,26 @@ void Control::SetEnabled(bool enabled) {
 
 void Control::Reset() { enabled_ = design_.enabled; }
 
-void Control::CreateWindowOn(HWND parent, HFONT font, int id) {
+void Control::CreateWindowOn(HWND parent, HFONT font, int id, int dpi) {
   DWORD style = WS_CHILD | WS_VISIBLE | Style();
   if (!enabled_) style |= WS_DISABLED;
   DWORD exStyle = design_.kind == ControlKind::TextBox ? WS_EX_CLIENTEDGE : 0;
   if (exStyle) style &= ~WS_BORDER;
   hwnd_ = CreateWindowExA(exStyle, WindowClass(), InitialText().c_str(), style,
-                          TwipsToPixelsX(design_.left), TwipsToPixelsY(design_.top),
-                          TwipsToPixelsX(design_.width), TwipsToPixelsY(design_.height), parent,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                          TwipsToPixels(design_.left, dpi), TwipsToPixels(design_.top, dpi),
+                          TwipsToPixels(design_.width, dpi), TwipsToPixels(design_.height, dpi),
+                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                           GetModuleHandleA(nullptr), nullptr);
   if (hwnd_ && font) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   if (hwnd_) AfterCreate();
+}
+
+void Control::Place(HFONT font, int dpi) {
+  if (!hwnd_) return;
+  SetWindowPos(hwnd_, nullptr, TwipsToPixels(design_.left, dpi), TwipsToPixels(design_.top, dpi),
+               TwipsToPixels(design_.width, dpi), TwipsToPixels(design_.height, dpi),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 void Control::DestroyWindowNow() {

@@ -31,7 +31,9 @@ class Control {
   // Used by the form: back to the design state, window creation and removal, and the
   // notifications the parent receives for the control.
   virtual void Reset();
-  void CreateWindowOn(HWND parent, HFONT font, int id);
+  void CreateWindowOn(HWND parent, HFONT font, int id, int dpi);
+  // Puts the window where the design table has it at a DPI, with that DPI's font.
+  void Place(HFONT font, int dpi);
   void DestroyWindowNow();
   virtual void OnCommand(WORD /*code*/) {}
   virtual bool TakesFocus() const { return true; }
@@ -120,7 +122,7 @@ class Label : public Control {
     return (design_.height < 2 * kLineTwips ? SS_LEFTNOWORDWRAP : SS_LEFT) | SS_NOPREFIX;
   }
 
-private:
+ private:
   static constexpr int kLineTwips = 195;  // one line of 8-point text
 };
 

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "forms/DialogFont.h"
+#include "forms/Placement.h"
 #include "forms/Twips.h"
 
 namespace forms {
 namespace {
 
-constexpr char kClassName[] = "WandrelForm";
+constexpr const char* kClassName = kFormClassName;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT;
 constexpr int kFirstControlId = 100;
@@ -26,12 +28,8 @@ void RegisterFormClass(WNDPROC windowProc) {
   RegisterClassExA(&wc);
 }
 
-HFONT CreateMessageFont() {
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
-  return CreateFontIndirectA(&metrics.lfMessageFont);
-}
+// A small gap between a window placed in a corner and the edges of the work area.
+constexpr int kCornerMarginTwips = 120;
 
 std::unique_ptr<Control> MakeControl(const ControlDesign& design) {
   switch (design.kind) {
@@ -61,6 +59,17 @@ Form* FormOfWindow(HWND window) {
     if (form->IsLoaded() && form->hWnd() == root) return form;
   }
   return nullptr;
+}
+
+// The form the user sees (the first shown one) to the front, with the keyboard focus.
+void BringShownFormToFront() {
+  for (Form* form : Forms()) {
+    if (!form->Visible()) continue;
+    HWND window = form->hWnd();
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    SetForegroundWindow(window);
+    return;
+  }
 }
 
 }  // namespace
@@ -95,7 +104,9 @@ void Form::Load() {
   for (Timer* timer : timers_) timer->Reset();
   focus_ = nullptr;
 
-  RECT frame{0, 0, TwipsToPixelsX(design_.clientWidth), TwipsToPixelsY(design_.clientHeight)};
+  dpi_ = SystemDpi();
+  RECT frame{0, 0, TwipsToPixels(design_.clientWidth, dpi_),
+             TwipsToPixels(design_.clientHeight, dpi_)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   hwnd_ = CreateWindowExA(kExStyle, kClassName, design_.caption.c_str(), kStyle, 0, 0,
                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
@@ -107,7 +118,7 @@ void Form::Load() {
       SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     }
   }
-  font_.reset(CreateMessageFont());
+  font_.reset(CreateDialogFont(dpi_));
 
   // Windows are created in tab order, so that the z-order is the tab order.
   std::vector<size_t> order(controls_.size());
@@ -116,8 +127,9 @@ void Form::Load() {
     return controls_[a]->design().tabIndex < controls_[b]->design().tabIndex;
   });
   for (size_t i : order) {
-    controls_[i]->CreateWindowOn(hwnd_, font_.get(), kFirstControlId + static_cast<int>(i));
+    controls_[i]->CreateWindowOn(hwnd_, font_.get(), kFirstControlId + static_cast<int>(i), dpi_);
   }
+
   for (size_t i = 0; i < timers_.size(); ++i) timers_[i]->Attach(hwnd_, i + 1);
 
   Forms().push_back(this);
@@ -142,14 +154,14 @@ int Form::Left() {
   Load();
   RECT r{};
   GetWindowRect(hwnd_, &r);
-  return PixelsToTwipsX(r.left);
+  return PixelsToTwips(r.left, SystemDpi());
 }
 
 int Form::Top() {
   Load();
   RECT r{};
   GetWindowRect(hwnd_, &r);
-  return PixelsToTwipsY(r.top);
+  return PixelsToTwips(r.top, SystemDpi());
 }
 
 void Form::SetLeft(int twips) { MoveTo(twips, Top()); }
@@ -157,7 +169,13 @@ void Form::SetTop(int twips) { MoveTo(Left(), twips); }
 
 void Form::MoveTo(int leftTwips, int topTwips) {
   Load();
-  SetWindowPos(hwnd_, nullptr, TwipsToPixelsX(leftTwips), TwipsToPixelsY(topTwips), 0, 0,
+  int dpi = SystemDpi();
+  SetWindowPos(hwnd_, nullptr, TwipsToPixels(leftTwips, dpi), TwipsToPixels(topTwips, dpi), 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::MoveFrameTo(const RECT& frame) {
+  SetWindowPos(hwnd_, nullptr, frame.left, frame.top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -172,15 +190,25 @@ void Form::KeepOnScreen() {
   Load();
   RECT r{};
   GetWindowRect(hwnd_, &r);
-  if (MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (!GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &info)) return;
-  const RECT& work = info.rcWork;
-  LONG width = r.right - r.left, height = r.bottom - r.top;
-  LONG left = std::clamp(r.left, work.left, std::max(work.left, work.right - width));
-  LONG top = std::clamp(r.top, work.top, std::max(work.top, work.bottom - height));
-  SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT inside = KeepInsideWorkArea(r, DesktopMonitors());
+  if (inside.left != r.left || inside.top != r.top) MoveFrameTo(inside);
+}
+
+void Form::PlaceAtBottomRight() {
+  Load();
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  const RECT& work = DesktopMonitors().front().work;
+  MoveFrameTo(BottomRight(SIZE{r.right - r.left, r.bottom - r.top}, work,
+                          TwipsToPixels(kCornerMarginTwips, dpi_)));
+}
+
+void Form::Relayout(int dpi) {
+  if (!hwnd_ || dpi <= 0) return;
+  dpi_ = dpi;
+  UniqueHfont font(CreateDialogFont(dpi_));
+  for (auto& control : controls_) control->Place(font.get(), dpi_);
+  font_ = std::move(font);  // the old font goes once no control uses it
 }
 
 void Form::Hide() {
@@ -295,6 +323,23 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       Form_Close();
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;  // nothing to ask the user: the forms store what they keep as they unload
+    case WM_ENDSESSION:
+      // The process may end as soon as this returns: unload now, so every unload handler
+      // runs as it does when the program ends by itself.
+      if (wParam) UnloadAll();
+      return 0;
+    case WM_DPICHANGED: {
+      Relayout(HIWORD(wParam));
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      if (suggested) {
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      return 0;
+    }
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
@@ -312,9 +357,22 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     default:
+      if (message == BringToFrontMessage()) {
+        BringShownFormToFront();
+        return 0;
+      }
       break;
   }
   return DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+void UnloadAll() {
+  while (!Forms().empty()) Forms().back()->Unload();
+}
+
+UINT BringToFrontMessage() {
+  static const UINT message = RegisterWindowMessageA("WandrelForm.BringToFront");
+  return message;
 }
 
 void RunMessageLoop() {

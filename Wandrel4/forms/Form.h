@@ -17,6 +17,9 @@
 
 namespace forms {
 
+// The window class of every form.
+constexpr char kFormClassName[] = "WandrelForm";
+
 class Form {
  public:
   explicit Form(FormDesign design);
@@ -35,8 +38,15 @@ class Form {
   void SetTop(int twips);
   // Brings the window to the front of the z-order; a hidden window stays hidden.
   void ZOrderFront();
-  // Moves a window that lies on no monitor onto the nearest monitor's work area.
+  // Moves the window, keeping its size, wholly into the work area of its nearest monitor.
   void KeepOnScreen();
+  // Puts the window at the bottom right of the primary monitor's work area, a small margin
+  // away from the taskbar and the notification area.
+  void PlaceAtBottomRight();
+  // The DPI the window and its controls are laid out for.
+  int Dpi() const { return dpi_; }
+  // Lays the window's controls and font out again from the design table at a DPI.
+  void Relayout(int dpi);
 
   void Hide();
   bool Visible() const;
@@ -70,6 +80,7 @@ class Form {
   Control* FindByWindow(HWND window) const;
   void FocusFirstControl();
   void MoveTo(int leftTwips, int topTwips);
+  void MoveFrameTo(const RECT& frame);
 
   FormDesign design_;
   std::vector<std::unique_ptr<Control>> controls_;
@@ -78,10 +89,18 @@ class Form {
   HWND hwnd_ = nullptr;
   HWND focus_ = nullptr;
   bool loaded_ = false;
+  int dpi_ = 96;
 };
 
 // The loaded forms, in the order they were loaded.
 std::vector<Form*>& Forms();
+
+// Unloads every loaded form, the last loaded first, as the program does when it ends.
+void UnloadAll();
+
+// The message a second start of the program sends to a form of the first one: bring the
+// shown form to the front.
+UINT BringToFrontMessage();
 
 // Delivers messages until no form is loaded any more.
 void RunMessageLoop();

@@ -1,5 +1,9 @@
-// Twips (1/1440 of a logical inch) to screen pixels and back, through the screen's DPI.
+// Twips (1/1440 of a logical inch) to pixels and back. Sizes go through the DPI of the
+// window they are on; positions on the desktop go through the system DPI, so that a place
+// stored in twips comes back to the same pixel on every monitor.
 #pragma once
+
+#include <windows.h>
 
 namespace forms {
 
@@ -7,5 +11,14 @@ int TwipsToPixelsX(int twips);
 int TwipsToPixelsY(int twips);
 int PixelsToTwipsX(int pixels);
 int PixelsToTwipsY(int pixels);
+
+// At a given DPI (dots per logical inch).
+int TwipsToPixels(int twips, int dpi);
+int PixelsToTwips(int pixels, int dpi);
+
+// The DPI that positions on the desktop go through.
+int SystemDpi();
+// The DPI of the monitor a window is on, where the system tells it, else the system DPI.
+int WindowDpi(HWND window);
 
 }  // namespace forms

@@ -1,0 +1,274 @@
+// The program on a real desktop: where its windows open, what happens when the session
+// ends, a hand movement just before a step, one instance per session, and staying awake
+// while the cycle is ON.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "KeepAwake.h"
+#include "ProgramTest.h"
+#include "SingleInstance.h"
+#include "forms/Form.h"
+#include "forms/Placement.h"
+#include "forms/Twips.h"
+#include "frmConfig.h"
+#include "frmRun.h"
+
+namespace {
+
+RECT FrameOf(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+RECT PrimaryWork() { return forms::DesktopMonitors().front().work; }
+
+void WriteInstalledSettings() {
+  for (int i = 0; i < 8; ++i) {
+    test::WriteSetting("xPos" + std::to_string(i), std::to_string(300 + 10 * i));
+    test::WriteSetting("yPos" + std::to_string(i), "400");
+    test::WriteSetting("clkHere" + std::to_string(i), "False");
+  }
+  test::WriteSetting("StopMovement", "True");
+  test::WriteSetting("tmeInterval", "1");
+  test::WriteSetting("Installed", "True");
+}
+
+class DesktopTest : public test::FreshProgram {};
+
+TEST_F(DesktopTest, AFirstRunPutsTheRunWindowAtTheBottomRightOfThePrimaryWorkArea) {
+  basDecs::Main();  // first run: configuration window
+  for (int i = 0; i < 8; ++i) {
+    SetCursorPos(100 + i, 100);
+    int16_t key = 75, ctrl = 2;
+    basDecs::CaptureLocation(key, ctrl);
+  }
+  frmConfig().cmdDone_Click();
+  RECT frame = FrameOf(frmRun().hWnd());
+  RECT work = PrimaryWork();
+  int margin = forms::TwipsToPixels(120, frmRun().Dpi());
+  EXPECT_EQ(work.right - margin, frame.right);
+  EXPECT_EQ(work.bottom - margin, frame.bottom);
+  EXPECT_GT(frame.left, (work.left + work.right) / 2);  // clear of the caption buttons
+}
+
+TEST_F(DesktopTest, ASavedPlaceMostlyOffScreenBringsTheWholeWindowBack) {
+  WriteInstalledSettings();
+  RECT work = PrimaryWork();
+  // Three pixels left on screen at the right, and a caption bar above the top.
+  test::WriteSetting("PrgmLocX", std::to_string(forms::PixelsToTwips(work.right - 3, 96)));
+  test::WriteSetting("PrgmLocY", "-375");
+  basDecs::Main();
+  RECT frame = FrameOf(frmRun().hWnd());
+  EXPECT_EQ(work.right, frame.right);
+  EXPECT_EQ(work.top, frame.top);
+  // Closing stores the place the window really had, not the stranded one.
+  frmRun().Unload();
+  auto values = test::ReadSettings();
+  EXPECT_EQ(std::to_string(forms::PixelsToTwips(frame.left, forms::SystemDpi())),
+            values["PrgmLocX"].second);
+  EXPECT_EQ(std::to_string(forms::PixelsToTwips(work.top, forms::SystemDpi())),
+            values["PrgmLocY"].second);
+}
+
+TEST_F(DesktopTest, TheConfigurationWindowOpensWhollyOnScreen) {
+  RECT frame = FrameOf(frmConfig().hWnd());
+  RECT work = PrimaryWork();
+  EXPECT_GE(frame.left, work.left);
+  EXPECT_GE(frame.top, work.top);
+  EXPECT_LE(frame.right, work.right);
+  EXPECT_LE(frame.bottom, work.bottom);
+}
+
+TEST_F(DesktopTest, SessionEndStoresTheRunWindowsPlaceAndEndsEveryForm) {
+  WriteInstalledSettings();
+  basDecs::Main();
+  frmRun().SetLeft(2880);
+  frmRun().SetTop(1200);
+  HWND run = frmRun().hWnd();
+  EXPECT_EQ(TRUE, SendMessageA(run, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+  EXPECT_EQ(0u, test::ReadSettings().count("PrgmLocX"));  // asking is not ending
+  SendMessageA(run, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_TRUE(forms::Forms().empty());
+  EXPECT_FALSE(IsWindow(run));
+  auto values = test::ReadSettings();
+  EXPECT_EQ("2880", values["PrgmLocX"].second);
+  EXPECT_EQ("1200", values["PrgmLocY"].second);
+}
+
+TEST_F(DesktopTest, SessionEndWhileConfiguringReachesTheHiddenRunWindowToo) {
+  WriteInstalledSettings();
+  basDecs::Main();
+  frmRun().SetLeft(1500);
+  frmRun().SetTop(750);
+  frmRun().cmdConfig_Click();
+  ASSERT_FALSE(frmRun().Visible());
+  SendMessageA(frmConfig().hWnd(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_TRUE(forms::Forms().empty());
+  auto values = test::ReadSettings();
+  EXPECT_EQ("1500", values["PrgmLocX"].second);
+  EXPECT_EQ("750", values["PrgmLocY"].second);
+}
+
+TEST_F(DesktopTest, ACancelledSessionEndLeavesEverythingRunning) {
+  WriteInstalledSettings();
+  basDecs::Main();
+  SendMessageA(frmRun().hWnd(), WM_ENDSESSION, FALSE, 0);
+  EXPECT_EQ(1u, forms::Forms().size());
+  EXPECT_TRUE(frmRun().Visible());
+  EXPECT_EQ(0u, test::ReadSettings().count("PrgmLocX"));
+}
+
+class StepTest : public test::FreshProgram {
+ protected:
+  void SetUp() override {
+    FreshProgram::SetUp();
+    auto& shared = basDecs::Shared();
+    for (int i = 0; i < 8; ++i) shared.locations[i] = {100 + 20 * i, 200, false, false};
+    shared.stopMovement = true;
+    frmRun().cmdRun_Click();
+    frmRun().Timermove_Timer();  // at the first location, the watchdog watching
+  }
+};
+
+TEST_F(StepTest, AHandMovementJustBeforeAStepSwitchesOffAndMovesNothing) {
+  SetCursorPos(450, 320);  // the user takes the mouse less than 400 ms before the step
+  frmRun().Timermove_Timer();
+  auto& shared = basDecs::Shared();
+  EXPECT_FALSE(shared.running);
+  EXPECT_EQ("OFF", frmRun().cmdRun.Caption());
+  EXPECT_FALSE(frmRun().Timermove.Enabled());
+  EXPECT_FALSE(frmRun().Timertest.Enabled());
+  POINT p = test::Cursor();
+  EXPECT_EQ(450, p.x);
+  EXPECT_EQ(320, p.y);
+  EXPECT_EQ(0, shared.currentLocation);  // ON again goes on with the second location
+  frmRun().cmdRun_Click();
+  frmRun().Timermove_Timer();
+  EXPECT_EQ(120, test::Cursor().x);
+}
+
+TEST_F(StepTest, WithoutStopOnMovementTheStepMovesOnOverAHandMovement) {
+  basDecs::Shared().stopMovement = false;
+  SetCursorPos(450, 320);
+  frmRun().Timermove_Timer();
+  EXPECT_TRUE(basDecs::Shared().running);
+  EXPECT_EQ(120, test::Cursor().x);
+}
+
+TEST_F(StepTest, TheFirstStepAfterOnMovesWhereverTheMouseWas) {
+  frmRun().cmdRun_Click();  // OFF
+  frmRun().cmdRun_Click();  // ON: the watchdog waits for the first step
+  SetCursorPos(450, 320);
+  frmRun().Timermove_Timer();
+  EXPECT_TRUE(basDecs::Shared().running);
+  EXPECT_EQ(120, test::Cursor().x);
+}
+
+TEST_F(StepTest, AnUntouchedMouseKeepsTheCycleGoing) {
+  frmRun().Timermove_Timer();
+  EXPECT_TRUE(basDecs::Shared().running);
+  EXPECT_EQ(120, test::Cursor().x);
+}
+
+// Every request the program makes to stay awake, in order.
+std::vector<EXECUTION_STATE>& Requests() {
+  static std::vector<EXECUTION_STATE> requests;
+  return requests;
+}
+
+EXECUTION_STATE WINAPI RecordRequest(EXECUTION_STATE flags) {
+  Requests().push_back(flags);
+  return ES_CONTINUOUS;
+}
+
+constexpr EXECUTION_STATE kAwake = ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED;
+
+class AwakeTest : public test::FreshProgram {
+ protected:
+  void SetUp() override {
+    FreshProgram::SetUp();
+    Requests().clear();
+    previous_ = basDecs::SetExecutionStateFn(RecordRequest);
+    basDecs::Shared().stopMovement = true;
+    frmRun();
+  }
+  void TearDown() override {
+    FreshProgram::TearDown();
+    basDecs::SetExecutionStateFn(previous_);
+  }
+  basDecs::ExecutionStateFn previous_ = nullptr;
+};
+
+TEST_F(AwakeTest, OnAsksToStayAwakeAndTheButtonReleasesIt) {
+  EXPECT_TRUE(Requests().empty());  // loading asks for nothing
+  frmRun().cmdRun_Click();
+  EXPECT_EQ((std::vector<EXECUTION_STATE>{kAwake}), Requests());
+  frmRun().Timermove_Timer();
+  frmRun().cmdRun_Click();
+  EXPECT_EQ((std::vector<EXECUTION_STATE>{kAwake, ES_CONTINUOUS}), Requests());
+}
+
+TEST_F(AwakeTest, TheTrayAndTheWatchdogReleaseItToo) {
+  frmRun().cKestrow_MouseDblClick();
+  frmRun().cKestrow_MouseDblClick();
+  EXPECT_EQ((std::vector<EXECUTION_STATE>{kAwake, ES_CONTINUOUS}), Requests());
+  frmRun().cmdRun_Click();
+  frmRun().Timermove_Timer();
+  SetCursorPos(5, 5);
+  frmRun().Timertest_Timer();
+  EXPECT_FALSE(basDecs::Shared().running);
+  EXPECT_EQ((std::vector<EXECUTION_STATE>{kAwake, ES_CONTINUOUS, kAwake, ES_CONTINUOUS}),
+            Requests());
+}
+
+TEST_F(AwakeTest, TheProgramsEndReleasesARequestStillHeld) {
+  frmRun().cmdRun_Click();
+  frmRun().Unload();
+  EXPECT_EQ((std::vector<EXECUTION_STATE>{kAwake, ES_CONTINUOUS}), Requests());
+  // Closing while OFF has nothing to release.
+  Requests().clear();
+  frmRun();
+  frmRun().Unload();
+  EXPECT_TRUE(Requests().empty());
+}
+
+TEST_F(AwakeTest, ConfiguringWhileOnKeepsTheRequest) {
+  frmRun().cmdRun_Click();
+  frmRun().cmdConfig_Click();
+  frmConfig().cmdCancel_Click();
+  EXPECT_EQ((std::vector<EXECUTION_STATE>{kAwake}), Requests());
+}
+
+TEST(SingleInstanceTest, TheSecondHolderOfTheNameIsNotTheFirst) {
+  constexpr wchar_t kName[] = L"Local\\Wandrel4.Test.SingleInstance";
+  {
+    SingleInstance first(kName);
+    EXPECT_TRUE(first.IsFirst());
+    SingleInstance second(kName);
+    EXPECT_FALSE(second.IsFirst());
+  }
+  SingleInstance again(kName);  // the first one ended: the next start is first again
+  EXPECT_TRUE(again.IsFirst());
+}
+
+TEST(SingleInstanceTest, TheProgramsNameIsLocalToTheSession) {
+  EXPECT_EQ(0, wcsncmp(SingleInstance::kMutexName, L"Local\\", 6));
+}
+
+TEST_F(DesktopTest, TheBringToFrontMessageShowsTheConfigurationWhileThatIsTheShownWindow) {
+  WriteInstalledSettings();
+  basDecs::Main();
+  frmRun().cmdConfig_Click();
+  HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 10, 10, 50, 50, nullptr,
+                               nullptr, nullptr, nullptr);
+  SetForegroundWindow(other);
+  ASSERT_EQ(other, GetForegroundWindow());
+  SendMessageA(frmRun().hWnd(), forms::BringToFrontMessage(), 0, 0);
+  EXPECT_EQ(frmConfig().hWnd(), GetForegroundWindow());
+  EXPECT_FALSE(frmRun().Visible());  // the hidden run window stays hidden
+  DestroyWindow(other);
+}
+
+}  // namespace
