@@ -191,7 +191,7 @@ HRESULT ReadEntryValue(IStream* stream, uint32_t version, VARIANT* value,
 STDMETHODIMP MemoryPropertyBag::QueryInterface(REFIID riid, void** ppv) noexcept {
   RETURN_IF_NULL(ppv);
   *ppv = nullptr;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyBag)) {
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, __uuidof(IPropertyBag))) {
     *ppv = static_cast<IPropertyBag*>(this);
     return S_OK;
   }

@@ -17,6 +17,18 @@
 namespace usercontrol {
 namespace {
 
+// Decimal digits by hand: std::to_wstring would bring the C library's formatted printing,
+// a fifth of the library's size.
+std::wstring Decimal(unsigned long value) {
+  wchar_t digits[12];
+  wchar_t* p = digits + 12;
+  do {
+    *--p = static_cast<wchar_t>(L'0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  return std::wstring(p, digits + 12);
+}
+
 // The component category that containers list "controls" by, and its standard description.
 constexpr GUID kCatidControl = {
     0x40FC6ED4, 0x2438, 0x11CF, {0xA3, 0xDB, 0x08, 0x00, 0x36, 0xF1, 0x25, 0x02}};
@@ -49,7 +61,7 @@ std::wstring GuidText(const GUID& guid) {
 
 std::vector<RegistryValue> RegistryEntries(const ControlClass& cls, const std::wstring& path) {
   const std::wstring clsidKey = L"CLSID\\" + GuidText(*cls.clsid);
-  const std::wstring version = std::to_wstring(cls.libMajor) + L"." + std::to_wstring(cls.libMinor);
+  const std::wstring version = Decimal(cls.libMajor) + L"." + Decimal(cls.libMinor);
   return {
       {clsidKey, nullptr, cls.userType},
       {clsidKey + L"\\InprocServer32", nullptr, path},
@@ -57,12 +69,11 @@ std::vector<RegistryValue> RegistryEntries(const ControlClass& cls, const std::w
       {clsidKey + L"\\ProgID", nullptr, cls.progId},
       {clsidKey + L"\\VersionIndependentProgID", nullptr, cls.progId},
       {clsidKey + L"\\Control", nullptr, L"", true},
-      {clsidKey + L"\\ToolboxBitmap32", nullptr,
-       path + L", " + std::to_wstring(cls.toolboxBitmapId)},
+      {clsidKey + L"\\ToolboxBitmap32", nullptr, path + L", " + Decimal(cls.toolboxBitmapId)},
       {clsidKey + L"\\TypeLib", nullptr, GuidText(*cls.libid)},
       {clsidKey + L"\\Version", nullptr, version},
       {clsidKey + L"\\MiscStatus", nullptr, L"0"},
-      {clsidKey + L"\\MiscStatus\\1", nullptr, std::to_wstring(cls.miscStatus)},
+      {clsidKey + L"\\MiscStatus\\1", nullptr, Decimal(cls.miscStatus)},
       {clsidKey + L"\\Implemented Categories\\" + GuidText(kCatidControl), nullptr, L"", true},
       {cls.progId, nullptr, cls.userType},
       {std::wstring(cls.progId) + L"\\CLSID", nullptr, GuidText(*cls.clsid)},
@@ -150,8 +161,7 @@ std::vector<RegistryValue> UserTypeLibraryEntries(ITypeLib* lib, const std::wstr
   TLIBATTR* attr = nullptr;
   if (FAILED(lib->GetLibAttr(&attr))) return {};
   const std::wstring libid = GuidText(attr->guid);
-  const std::wstring version =
-      std::to_wstring(attr->wMajorVerNum) + L"." + std::to_wstring(attr->wMinorVerNum);
+  const std::wstring version = Decimal(attr->wMajorVerNum) + L"." + Decimal(attr->wMinorVerNum);
   wchar_t locale[16];
   wsprintfW(locale, L"%x", attr->lcid);
   const wchar_t* platform = attr->syskind == SYS_WIN64 ? L"win64" : L"win32";
@@ -238,8 +248,7 @@ HRESULT UnregisterTypeLibrary(const ControlClass& cls, const std::wstring& path,
   if (scope == RegistrationScope::User) return UnregisterUserTypeLibrary(root, path);
   // Not registered counts as removed; UnRegisterTypeLib reports it differently across systems.
   const std::wstring versionKey = L"TypeLib\\" + GuidText(*cls.libid) + L"\\" +
-                                  std::to_wstring(cls.libMajor) + L"." +
-                                  std::to_wstring(cls.libMinor);
+                                  Decimal(cls.libMajor) + L"." + Decimal(cls.libMinor);
   if (!KeyExists(root, versionKey)) return S_OK;
   LCID lcid = 0x0409;
 #ifdef _WIN64

@@ -57,7 +57,7 @@ class AxPropertyBag final : public IPropertyBag {
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) noexcept override {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IPropertyBag) return E_NOINTERFACE;
+    if (riid != IID_IUnknown && riid != __uuidof(IPropertyBag)) return E_NOINTERFACE;
     *ppv = static_cast<IPropertyBag*>(this);
     AddRef();
     return S_OK;
