@@ -47,6 +47,11 @@ wandrel_env_start() {
     "$WINE_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     wineserver -w
   fi
+  # Debian's Wine does not look for its own fonts in /usr/share/wine/fonts; a Windows
+  # installation has them in its Fonts folder, and so does the prefix.
+  if [ -d /usr/share/wine/fonts ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then
+    cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
   wineserver -p
   # Start the desktop process (it owns the system tray) before anything is measured.
   "$WINE_LOADER" cmd /c exit >/dev/null 2>&1 || true

@@ -3,6 +3,29 @@
 #include <cstring>
 
 namespace forms {
+namespace {
+
+int CALLBACK NoteFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;  // one is enough
+}
+
+bool HasFace(const char* face) {
+  LOGFONTA wanted{};
+  wanted.lfCharSet = DEFAULT_CHARSET;
+  std::strncpy(wanted.lfFaceName, face, LF_FACESIZE - 1);
+  bool found = false;
+  HDC screen = GetDC(nullptr);
+  EnumFontFamiliesExA(screen, &wanted, NoteFound, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
+}  // namespace
+
+const char* DialogFace() {
+  return HasFace(kScalableDialogFace) ? kScalableDialogFace : kClassicDialogFace;
+}
 
 HFONT CreateDialogFont(int dpi) {
   LOGFONTA font{};
@@ -10,7 +33,7 @@ HFONT CreateDialogFont(int dpi) {
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfQuality = DEFAULT_QUALITY;
-  std::strncpy(font.lfFaceName, kDialogFace, LF_FACESIZE - 1);
+  std::strncpy(font.lfFaceName, DialogFace(), LF_FACESIZE - 1);
   return CreateFontIndirectA(&font);
 }
 

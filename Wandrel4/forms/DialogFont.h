@@ -5,8 +5,15 @@
 
 namespace forms {
 
-constexpr char kDialogFace[] = "MS Shell Dlg";
+// MS Sans Serif 8 pt. Windows carries it twice: scalable as "Microsoft Sans Serif" (the same
+// widths, sharp at any DPI) and as the bitmap "MS Sans Serif"; Wine carries only the latter
+// name, as a scalable face of its own. "MS Shell Dlg" would be Tahoma there, which is wider.
+constexpr char kScalableDialogFace[] = "Microsoft Sans Serif";
+constexpr char kClassicDialogFace[] = "MS Sans Serif";
 constexpr int kDialogPoints = 8;
+
+// The scalable face where the system has it, else the classic one.
+const char* DialogFace();
 
 // The dialog font at a DPI; the caller owns it.
 HFONT CreateDialogFont(int dpi);
