@@ -21,12 +21,17 @@ UNINSTALL = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Wandrel"
 SETTINGS = r"HKCU\Software\Wandrel4"
 CLSID = "{D33EED4D-19F7-4F71-8AF6-0F9092A2DC74}"
 LIBID = "{5B0D6165-2BBF-4011-835C-AB11A42B0AC8}"
+INTERFACES = ("{4F31CDCE-198A-406E-85A8-FC49AA4E679C}", "{CB26B435-45C8-4E7D-A1F1-BA00734768AA}")
 failures = []
+passed = 0
 
 
 def check(ok, what):
+    global passed
     print(f"{'ok' if ok else 'FAIL'}: {what}", flush=True)
-    if not ok:
+    if ok:
+        passed += 1
+    else:
         failures.append(what)
     return ok
 
@@ -133,16 +138,36 @@ def check_install(installer):
     check(key_exists(SETTINGS), "silent uninstall keeps the settings key")
 
 
-def check_examples(bin_dir, examples):
-    """Per-user registration, the script examples against it, then unregistration."""
-    ocx = os.path.join(bin_dir, "Kestrow.ocx")
-    rc, _ = wine("regsvr32", "/s", "/n", "/i:user", ocx)
-    check(rc == 0, "regsvr32 /n /i:user registers the control")
-    check(key_exists(rf"HKCU\Software\Classes\CLSID\{CLSID}"), "the class is under HKCU")
-    check(not key_exists(rf"HKLM\Software\Classes\CLSID\{CLSID}"), "and not under HKLM")
+def merge_user_classes():
+    """Windows creates a class for a user from HKCU\\Software\\Classes through its merged view
+    of HKEY_CLASSES_ROOT; Wine 8 has no such view and reads the machine's classes only. So the
+    user's class keys, exactly as the registration wrote them, are copied into the machine's:
+    whatever the per-user registration left out, the scripts then miss too."""
+    exported = os.path.join(PREFIX, "drive_c", "user-classes.reg")
+    wine("reg", "export", r"HKCU\Software\Classes", r"C:\user-classes.reg", "/y")
+    with open(exported, "rb") as f:
+        raw = f.read()
+    text = raw.decode("utf-16") if raw[:2] == b"\xff\xfe" else raw.decode("latin-1")
+    text = text.replace("[HKEY_CURRENT_USER\\Software\\Classes",
+                        "[HKEY_LOCAL_MACHINE\\Software\\Classes")
+    with open(exported, "wb") as f:
+        f.write(text.encode("utf-16"))
+    wine("regedit", "/s", r"C:\user-classes.reg")
+
+
+def unmerge_user_classes():
+    for key in (rf"HKLM\Software\Classes\CLSID\{CLSID}",
+                r"HKLM\Software\Classes\KestrowCtl.cKestrow",
+                rf"HKLM\Software\Classes\TypeLib\{LIBID}",
+                *(rf"HKLM\Software\Classes\Interface\{iid}" for iid in INTERFACES)):
+        wine("reg", "delete", key, "/f")
+
+
+def run_examples(examples):
     for script in sorted(glob.glob(os.path.join(examples, "*.vbs")) +
                          glob.glob(os.path.join(examples, "*.js"))):
-        rc, out = wine("cscript", "//nologo", script, cwd=examples)
+        # A script named by its Unix path is not found: name it inside its folder.
+        rc, out = wine("cscript", "//nologo", os.path.basename(script), cwd=examples)
         lines = out.split("\n")
         check(rc == 0 and "TrayTip=VB 5 - Kestrow Control." in lines
               and any(l in ("InTray=False", "InTray=false") for l in lines)
@@ -151,20 +176,52 @@ def check_examples(bin_dir, examples):
                                                      for l in lines),
               f"{os.path.basename(script)} creates the control, reads its defaults and "
               f"shows the icon ({out.strip()!r})")
-    rc, _ = wine("regsvr32", "/s", "/u", "/n", "/i:user", ocx)
-    check(rc == 0, "regsvr32 /u /n /i:user unregisters the control")
-    left = [k for k in (rf"HKCU\Software\Classes\CLSID\{CLSID}",
+
+
+def user_class_keys_left():
+    return [k for k in (rf"HKCU\Software\Classes\CLSID\{CLSID}",
                         r"HKCU\Software\Classes\KestrowCtl.cKestrow",
                         rf"HKCU\Software\Classes\TypeLib\{LIBID}") if key_exists(k)]
+
+
+def check_examples(bin_dir, examples):
+    """Per-user registration, the script examples against it, then unregistration."""
+    ocx = os.path.join(bin_dir, "Kestrow.ocx")
+    rc, _ = wine("regsvr32", "/s", "/n", "/i:user", ocx)
+    check(rc == 0, "regsvr32 /n /i:user registers the control")
+    check(key_exists(rf"HKCU\Software\Classes\CLSID\{CLSID}"), "the class is under HKCU")
+    check(not key_exists(rf"HKLM\Software\Classes\CLSID\{CLSID}"), "and not under HKLM")
+    merge_user_classes()
+    run_examples(examples)
+    unmerge_user_classes()
+    rc, _ = wine("regsvr32", "/s", "/u", "/n", "/i:user", ocx)
+    check(rc == 0, "regsvr32 /u /n /i:user unregisters the control")
+    left = user_class_keys_left()
     check(not left, f"unregistration leaves nothing under HKCU\\Software\\Classes ({left})")
+
+
+def check_register_component(installer):
+    """The installer's optional component registers the control for the user; the
+    uninstaller takes that registration away again."""
+    install = user_path("Local", "Programs", "Wandrel")
+    check(not user_class_keys_left(), "before: the control is not registered for the user")
+    rc, _ = wine(installer, "/S", "/RegisterControl", timeout=120)
+    check(rc == 0 and key_exists(rf"HKCU\Software\Classes\CLSID\{CLSID}")
+          and key_exists(r"HKCU\Software\Classes\KestrowCtl.cKestrow"),
+          "install /S /RegisterControl registers the control per user")
+    wine(os.path.join(install, "uninstall.exe"), "/S", timeout=120)
+    wait_for(lambda: not key_exists(UNINSTALL), 60)
+    left = user_class_keys_left()
+    check(not left, f"the uninstaller removes that registration ({left})")
 
 
 def main():
     package, installer, bin_dir, examples = sys.argv[1:5]
     check_zip(package)
     check_install(installer)
+    check_register_component(installer)
     check_examples(bin_dir, examples)
-    print(f"release: {len(failures)} failure(s)")
+    print(f"release: {passed} passed, {len(failures)} failed")
     return 1 if failures else 0
 
 
