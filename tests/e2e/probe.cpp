@@ -8,6 +8,7 @@
 //   probe settings                     values of HKCU\Software\Wandrel4: name|type|data
 //   probe clicks X Y W H SECONDS       a topmost window there; prints down|up x y per click
 //   probe cursor                       where Windows has the cursor: x|y
+//   probe move TITLE X Y               moves a top-level window, as a drag by its caption would
 #include <windows.h>
 
 #include <cstdio>
@@ -140,12 +141,19 @@ int main(int argc, char** argv) {
     std::printf("%ld|%ld\n", p.x, p.y);
     return 0;
   }
+  if (command == "move" && argc > 4) {
+    HWND window = FindWindowA(nullptr, argv[2]);
+    if (!window) return 2;
+    SetWindowPos(window, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+  }
   if (command == "clicks" && argc > 6) {
     return Clicks(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                   std::atoi(argv[6]));
   }
   std::fprintf(stderr,
                "usage: probe windows | children TITLE | client TITLE | settings | clicks X Y W H S "
-               "| cursor\n");
+               "| cursor | move TITLE X Y\n");
   return 1;
 }
