@@ -1,7 +1,5 @@
 #include "Variant.h"
 
-#include <limits>
-
 #include "core/DecimalText.h"
 
 namespace {

@@ -39,7 +39,17 @@ Program::Program() : run_(shared_, registry_), config_(shared_, registry_) {
 
 Program::~Program() {
   try {
-    forms::UnloadAll();
+    // The last loaded first, as the program ends; windows of anything else stay.
+    auto& loaded = forms::Forms();
+    for (auto at = loaded.rbegin(); at != loaded.rend();) {
+      forms::Form* form = *at;
+      if (form != &run_ && form != &config_) {
+        ++at;
+        continue;
+      }
+      form->Unload();
+      at = loaded.rbegin();
+    }
   } catch (...) {
     // An unload handler that fails leaves the rest to the forms' own destructors.
   }
