@@ -1,59 +1,22 @@
 #include "Variant.h"
 
-#include <limits>
+#include "core/DecimalText.h"
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Decimal text: blanks, an optional sign, digits with an optional fractional part (at
-// least one digit in all), blanks. The fraction is rounded to the nearest integer, halves
-// to the even neighbour. Anything else is a type mismatch; the syntax is checked in full
-// before the range, so "99999999999x" is a mismatch, not an overflow.
-int32_t ParseDecimal(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size() && IsBlank(s[i])) ++i;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  const size_t intStart = i;
-  while (i < s.size() && IsDigit(s[i])) ++i;
-  const std::string_view intDigits = s.substr(intStart, i - intStart);
-  std::string_view fracDigits;
-  if (i < s.size() && s[i] == '.') {
-    const size_t fracStart = ++i;
-    while (i < s.size() && IsDigit(s[i])) ++i;
-    fracDigits = s.substr(fracStart, i - fracStart);
+// Decimal text as the program reads stored numbers; anything else is a type mismatch, a
+// number beyond 32 bits an overflow.
+int32_t FromDecimalText(std::string_view text) {
+  const core::Decimal number = core::ParseDecimal(text);
+  switch (number.status) {
+    case core::DecimalStatus::Ok:
+      return number.value;
+    case core::DecimalStatus::Overflow:
+      throw VbError(VbError::Overflow, "Overflow");
+    case core::DecimalStatus::NotANumber:
+      break;
   }
-  while (i < s.size() && IsBlank(s[i])) ++i;
-  if (i != s.size() || (intDigits.empty() && fracDigits.empty()))
-    throw VbError(VbError::TypeMismatch, "Type mismatch");
-
-  // The magnitude may go one past INT32_MAX (for INT32_MIN); beyond that it only has to
-  // be known to be too large, so accumulation stops there.
-  constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 2;
-  int64_t magnitude = 0;
-  for (char c : intDigits) {
-    magnitude = magnitude * 10 + (c - '0');
-    if (magnitude > kLimit) throw VbError(VbError::Overflow, "Overflow");
-  }
-
-  // Compare the fraction with one half: its first digit decides unless it is a 5, then
-  // any later non-zero digit makes it more than a half.
-  if (!fracDigits.empty()) {
-    const char first = fracDigits.front();
-    bool roundUp = first > '5';
-    if (first == '5') {
-      const bool moreThanHalf = fracDigits.find_first_not_of('0', 1) != std::string_view::npos;
-      roundUp = moreThanHalf || (magnitude % 2 != 0);
-    }
-    if (roundUp) ++magnitude;
-  }
-
-  const int64_t value = negative ? -magnitude : magnitude;
-  if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
-    throw VbError(VbError::Overflow, "Overflow");
-  return static_cast<int32_t>(value);
+  throw VbError(VbError::TypeMismatch, "Type mismatch");
 }
 
 // Rank of a kind in the ordering between kinds: Empty, Null, numbers, then texts.
@@ -97,7 +60,7 @@ int32_t Variant::ToInt32() const {
     case Kind::Integer:
       return integer();
     case Kind::Text:
-      return ParseDecimal(text());
+      return FromDecimalText(text());
     case Kind::Null:
     case Kind::List:
       break;

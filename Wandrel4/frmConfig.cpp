@@ -1,7 +1,8 @@
 #include "frmConfig.h"
 
-#include "basDecs.h"
-#include "frmRun.h"
+#include "core/Capture.h"
+#include "core/Interval.h"
+#include "core/Settings.h"
 #include "res/resource.h"
 
 namespace {
@@ -16,17 +17,18 @@ forms::FormDesign ConfigDesign() {
   auto& c = design.controls;
   c.push_back({ControlKind::Label, "lblLocs", -1, "Locations", 240, 0, 735, 255, 18});
   c.push_back({ControlKind::Label, "lblClick", -1, " Click", 1080, 0, 495, 255, 19});
-  for (int i = 0; i < 8; ++i) {
+  for (int i = 0; i < core::kLocationCount; ++i) {
     int top = 240 + 360 * i;
     c.push_back({ControlKind::CheckBox, "chkFinished", i, "Location " + std::to_string(i + 1), 120,
                  top, 1095, 495, 7 - i});
-    c.push_back({ControlKind::CheckBox, "chkClick", i, "Check" + std::to_string(8 - i), 1200, top,
-                 255, 495, 17 - i});
+    c.push_back({ControlKind::CheckBox, "chkClick", i,
+                 "Check" + std::to_string(core::kLocationCount - i), 1200, top, 255, 495, 17 - i});
   }
   c.push_back(
       {ControlKind::Label, "lblInstructions", -1, kInstructions, 1560, 360, 1215, 2415, 20});
   c.push_back({ControlKind::Label, "Label1", -1, "Jump Interval", 120, 3360, 975, 255, 22});
-  c.push_back({ControlKind::TextBox, "txtInterval", -1, "7", 1440, 3360, 855, 285, 23});
+  c.push_back({ControlKind::TextBox, "txtInterval", -1, core::kDefaultIntervalText, 1440, 3360, 855,
+               285, 23});
   c.push_back({ControlKind::CheckBox, "chkmovement", -1, "Turn off with real movement", 120, 3720,
                2535, 375, 24});
   c.push_back(
@@ -38,21 +40,18 @@ forms::FormDesign ConfigDesign() {
 
 }  // namespace
 
-int32_t IntervalFromText(const std::string& text) {
-  if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') return text[0] - '0';
-  return 7;
-}
-
-FrmConfig::FrmConfig()
+FrmConfig::FrmConfig(basDecs::SharedState& shared, CReadWriteEasyReg& registry)
     : forms::Form(ConfigDesign()),
+      shared_(shared),
+      registry_(registry),
       chkmovement(Check("chkmovement")),
       txtInterval(Text("txtInterval")),
       cmdDone(Button("cmdDone")),
       cmdCancel(Button("cmdCancel")) {
-  forms::KeyDownHandler capture = [](int16_t& KeyCode, int16_t& Shift) {
-    basDecs::CaptureLocation(KeyCode, Shift);
+  forms::KeyDownHandler capture = [this](int16_t& KeyCode, int16_t& Shift) {
+    KeyDown(KeyCode, Shift);
   };
-  for (int i = 0; i < 8; ++i) {
+  for (int i = 0; i < core::kLocationCount; ++i) {
     chkFinished_[static_cast<size_t>(i)] = &Check("chkFinished", i);
     chkClick_[static_cast<size_t>(i)] = &Check("chkClick", i);
     int16_t index = static_cast<int16_t>(i);
@@ -69,14 +68,11 @@ FrmConfig::FrmConfig()
   cmdCancel.Click = [this] { cmdCancel_Click(); };
 }
 
-FrmConfig::~FrmConfig() {
-  // Terminate: whatever is still loaded goes with it.
-  while (!forms::Forms().empty()) forms::Forms().back()->Unload();
-}
+FrmConfig::~FrmConfig() = default;
 
 void FrmConfig::Form_Load() {
-  basDecs::Shared().currentLocation = -1;
-  for (int i = 0; i < 8; ++i) {
+  shared_.currentLocation = core::kBeforeFirst;
+  for (int i = 0; i < core::kLocationCount; ++i) {
     chkFinished(i).SetValue(0);
     chkClick(i).SetValue(0);
   }
@@ -92,62 +88,51 @@ void FrmConfig::Form_Load() {
   KeepOnScreen();  // a work area smaller than the window: its caption bar stays in reach
 }
 
-void FrmConfig::Form_KeyDown(int16_t& KeyCode, int16_t& Shift) {
-  basDecs::CaptureLocation(KeyCode, Shift);
+void FrmConfig::Form_KeyDown(int16_t& KeyCode, int16_t& Shift) { KeyDown(KeyCode, Shift); }
+
+void FrmConfig::KeyDown(int16_t& KeyCode, int16_t& Shift) {
+  if (CaptureKey) CaptureKey(KeyCode, Shift);
 }
 
 void FrmConfig::ChangeCheck(int16_t& Index) {
-  if (Index < 0 || Index > 7) return;
+  if (!core::IsEntry(Index)) return;
   chkFinished(Index).SetValue(1);
 }
 
 void FrmConfig::chkFinished_Click(int16_t Index) {
   // A location box always shows whether its location has been recorded.
-  bool captured = basDecs::Shared().locations.at(static_cast<size_t>(Index)).captured;
-  chkFinished(Index).SetValue(captured ? 1 : 0);
+  chkFinished(Index).SetValue(core::LocationBoxChecked(shared_.locations, Index) ? 1 : 0);
 }
 
 void FrmConfig::txtInterval_Change() {
-  std::string text = txtInterval.Text();
-  if (text.size() != 1 || text[0] < '0' || text[0] > '9') txtInterval.SetText("7");
+  if (!core::IsIntervalText(txtInterval.Text())) txtInterval.SetText(core::kDefaultIntervalText);
 }
 
 void FrmConfig::cmdDone_Click() {
-  CReadWriteEasyReg& registry = basDecs::Registry();
-  basDecs::SharedState& shared = basDecs::Shared();
-  registry.OpenRegistry(HKEY_CURRENT_USER, "Software");
-  registry.DeleteDirectory("Wandrel4");
-  registry.CreateDirectory("Wandrel4");
-  registry.CloseRegistry();
-  registry.OpenRegistry(HKEY_CURRENT_USER, basDecs::kSettingsKey);
-  for (int i = 0; i < 8; ++i) {
-    registry.CreateValue("xPos" + std::to_string(i), Variant(shared.locations[i].x), REG_SZ);
+  for (int i = 0; i < core::kLocationCount; ++i) {
+    shared_.locations[i].clickHere = chkClick(i).Value() == 1;
   }
-  for (int i = 0; i < 8; ++i) {
-    registry.CreateValue("yPos" + std::to_string(i), Variant(shared.locations[i].y), REG_SZ);
+  shared_.stopMovement = chkmovement.Value() == 1;
+  shared_.jumpInterval = core::IntervalFromText(txtInterval.Text());
+  // A save starts from an empty key, so nothing of an older configuration stays behind.
+  registry_.OpenRegistry(HKEY_CURRENT_USER, core::kSettingsParent);
+  registry_.DeleteDirectory(core::kSettingsName);
+  registry_.CreateDirectory(core::kSettingsName);
+  registry_.CloseRegistry();
+  registry_.OpenRegistry(HKEY_CURRENT_USER, core::kSettingsKey);
+  for (const core::NamedValue& value :
+       core::SettingsToWrite(shared_.locations, shared_.stopMovement, shared_.jumpInterval)) {
+    registry_.CreateValue(value.name, Variant(value.text), REG_SZ);
   }
-  for (int i = 0; i < 8; ++i) {
-    bool click = chkClick(i).Value() == 1;
-    registry.CreateValue("clkHere" + std::to_string(i), Variant(click ? "True" : "False"), REG_SZ);
-    shared.locations[i].clickHere = click;
-  }
-  shared.stopMovement = chkmovement.Value() == 1;
-  registry.CreateValue("StopMovement", Variant(shared.stopMovement ? "True" : "False"), REG_SZ);
-  shared.jumpInterval = IntervalFromText(txtInterval.Text());
-  registry.CreateValue("tmeInterval", Variant(std::to_string(shared.jumpInterval)), REG_SZ);
-  registry.CreateValue("Installed", Variant("True"), REG_SZ);
-  registry.CloseRegistry();
-  shared.currentLocation = -1;
-  // The new interval holds from the next step on, also for a run window that is loaded.
-  frmRun().Timermove.SetInterval(basDecs::StepPeriod(shared.jumpInterval));
-  BackToRunWindow();
+  registry_.CloseRegistry();
+  shared_.currentLocation = core::kBeforeFirst;
+  BackToRunWindow(true);
 }
 
-void FrmConfig::cmdCancel_Click() { BackToRunWindow(); }
+void FrmConfig::cmdCancel_Click() { BackToRunWindow(false); }
 
-void FrmConfig::BackToRunWindow() {
-  frmRun().Show();
-  frmRun().ResumeCycle();
+void FrmConfig::BackToRunWindow(bool saved) {
+  if (BackToRun) BackToRun(saved);
   Unload();
 }
 

@@ -3,14 +3,31 @@
 #pragma once
 
 #include <array>
+#include <functional>
 
+#include "CReadWriteEasyReg.h"
+#include "SharedState.h"
+#include "core/Locations.h"
 #include "forms/Form.h"
 
 class FrmConfig : public forms::Form {
  public:
-  FrmConfig();
-  ~FrmConfig() override;  // the terminate handler
+  // The configuration window fills the program's shared state and stores the settings
+  // through the program's registry connection; both outlive it.
+  FrmConfig(basDecs::SharedState& shared, CReadWriteEasyReg& registry);
+  ~FrmConfig() override;
 
+  // What the Program provides: the key-down handler of the whole window (location capture),
+  // and the way back to the run window, after "Finished" (`saved`) or "Cancel".
+  forms::KeyDownHandler CaptureKey;
+  std::function<void(bool saved)> BackToRun;
+
+ private:
+  // What the Program hands the window; declared before the controls, which come after.
+  basDecs::SharedState& shared_;
+  CReadWriteEasyReg& registry_;
+
+ public:
   forms::CheckBox& chkFinished(int index) { return *chkFinished_.at(static_cast<size_t>(index)); }
   forms::CheckBox& chkClick(int index) { return *chkClick_.at(static_cast<size_t>(index)); }
   forms::CheckBox& chkmovement;
@@ -32,11 +49,9 @@ class FrmConfig : public forms::Form {
   void Form_Close() override;
 
  private:
-  void BackToRunWindow();
+  void BackToRunWindow(bool saved);
+  void KeyDown(int16_t& KeyCode, int16_t& Shift);
 
-  std::array<forms::CheckBox*, 8> chkFinished_{};
-  std::array<forms::CheckBox*, 8> chkClick_{};
+  std::array<forms::CheckBox*, core::kLocationCount> chkFinished_{};
+  std::array<forms::CheckBox*, core::kLocationCount> chkClick_{};
 };
-
-// The jump interval in the interval box: its one digit, 7 for anything else.
-int32_t IntervalFromText(const std::string& text);

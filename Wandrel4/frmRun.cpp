@@ -1,9 +1,11 @@
 #include "frmRun.h"
 
 #include "KeepAwake.h"
-#include "basDecs.h"
+#include "Mouse.h"
+#include "core/Cycle.h"
+#include "core/Interval.h"
+#include "core/Settings.h"
 #include "forms/MsgBox.h"
-#include "frmConfig.h"
 #include "res/resource.h"
 
 namespace {
@@ -54,8 +56,10 @@ std::string AboutText() {
          "Questions, Comments, or suggestions, please e-mail or visit the website.";
 }
 
-FrmRun::FrmRun()
+FrmRun::FrmRun(basDecs::SharedState& shared, CReadWriteEasyReg& registry)
     : forms::Form(RunDesign()),
+      shared_(shared),
+      registry_(registry),
       cmdRun(Button("cmdRun")),
       cmdAbout(Button("cmdAbout")),
       cmdConfig(Button("cmdConfig")) {
@@ -71,11 +75,10 @@ FrmRun::FrmRun()
 FrmRun::~FrmRun() = default;
 
 void FrmRun::Form_Load() {
-  basDecs::SharedState& shared = basDecs::Shared();
-  shared.currentLocation = -1;
-  shared.running = false;
+  shared_.currentLocation = core::kBeforeFirst;
+  shared_.running = false;
   suspended_ = false;
-  Timermove.SetInterval(basDecs::StepPeriod(shared.jumpInterval));
+  Timermove.SetInterval(core::StepPeriod(shared_.jumpInterval));
   // Where it has no saved place, the window starts beside the notification area, where
   // this always-on-top window covers no caption buttons of maximized windows.
   PlaceAtBottomRight();
@@ -83,11 +86,10 @@ void FrmRun::Form_Load() {
 }
 
 void FrmRun::cmdRun_Click() {
-  basDecs::SharedState& shared = basDecs::Shared();
-  if (shared.running) {
+  if (shared_.running) {
     SwitchOff();
   } else {
-    shared.running = true;
+    shared_.running = true;
     cmdRun.SetCaption("ON");
     StayAwake(true);
     if (!suspended_) Timermove.SetEnabled(true);  // the watchdog starts with the first step
@@ -95,7 +97,7 @@ void FrmRun::cmdRun_Click() {
 }
 
 void FrmRun::SwitchOff() {
-  basDecs::Shared().running = false;
+  shared_.running = false;
   cmdRun.SetCaption("OFF");
   Timermove.SetEnabled(false);
   Timertest.SetEnabled(false);
@@ -108,43 +110,33 @@ void FrmRun::StayAwake(bool awake) {
   basDecs::KeepAwake(awake);
 }
 
-bool FrmRun::MovedByHand() const {
-  const basDecs::SharedState& shared = basDecs::Shared();
-  POINT cursor{};
-  GetCursorPos(&cursor);
-  return cursor.x != shared.expected.x || cursor.y != shared.expected.y;
-}
-
 void FrmRun::Timermove_Timer() {
-  basDecs::SharedState& shared = basDecs::Shared();
-  // A hand movement since the watchdog's last look must not be overwritten unseen: the step
-  // makes the watchdog's test first and moves nothing when the user has taken the mouse.
-  if (Timertest.Enabled() && shared.stopMovement && MovedByHand()) {
+  const core::StepInput input{shared_.currentLocation, Timertest.Enabled(), shared_.stopMovement,
+                              basDecs::CursorPosition(), shared_.expected};
+  const core::Step step = core::NextStep(input, shared_.locations);
+  if (step.action == core::StepAction::SwitchOff) {
     SwitchOff();
     return;
   }
-  if (shared.currentLocation < -1 || shared.currentLocation > basDecs::kLocationCount - 2) {
-    shared.currentLocation = -1;
-  }
-  ++shared.currentLocation;
-  const basDecs::Location& location = shared.locations[static_cast<size_t>(shared.currentLocation)];
-  SetCursorPos(location.x, location.y);
-  shared.expected = POINT{location.x, location.y};
-  if (location.clickHere) basDecs::LeftClick();
+  SetCursorPos(step.target.x, step.target.y);
+  shared_.expected = step.target;
+  if (step.click) basDecs::LeftClick();
   Timertest.SetEnabled(true);
-  if (shared.currentLocation == basDecs::kLocationCount - 1) shared.currentLocation = -1;
+  shared_.currentLocation = step.nextLocation;
 }
 
 void FrmRun::Timertest_Timer() {
-  if (MovedByHand() && basDecs::Shared().stopMovement) SwitchOff();
+  if (core::WatchdogSwitchesOff(basDecs::CursorPosition(), shared_.expected,
+                                shared_.stopMovement)) {
+    SwitchOff();
+  }
 }
 
 void FrmRun::cmdAbout_Click() { forms::MsgBox(AboutText(), "About Wandrel4"); }
 
 void FrmRun::cmdConfig_Click() {
-  frmConfig().cmdCancel.SetEnabled(true);
   SuspendCycle();
-  frmConfig().Show();
+  if (OpenConfig) OpenConfig();
   Hide();
 }
 
@@ -156,7 +148,7 @@ void FrmRun::SuspendCycle() {
 
 void FrmRun::ResumeCycle() {
   suspended_ = false;
-  if (basDecs::Shared().running) Timermove.SetEnabled(true);
+  if (shared_.running) Timermove.SetEnabled(true);
 }
 
 void FrmRun::cKestrow_MouseDown() { ZOrderFront(); }
@@ -164,11 +156,11 @@ void FrmRun::cKestrow_MouseDown() { ZOrderFront(); }
 void FrmRun::cKestrow_MouseDblClick() { cmdRun_Click(); }
 
 void FrmRun::Form_Unload() {
-  CReadWriteEasyReg& registry = basDecs::Registry();
-  registry.OpenRegistry(HKEY_CURRENT_USER, basDecs::kSettingsKey);
-  registry.CreateValue("PrgmLocX", Variant(static_cast<int32_t>(Left())), REG_SZ);
-  registry.CreateValue("PrgmLocY", Variant(static_cast<int32_t>(Top())), REG_SZ);
-  registry.CloseRegistry();
+  registry_.OpenRegistry(HKEY_CURRENT_USER, core::kSettingsKey);
+  for (const core::NamedValue& value : core::RunPositionToWrite(Left(), Top())) {
+    registry_.CreateValue(value.name, Variant(value.text), REG_SZ);
+  }
+  registry_.CloseRegistry();
   // The program ends or the window goes: no request to stay awake outlives the cycle.
   StayAwake(false);
 }

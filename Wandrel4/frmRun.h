@@ -2,14 +2,29 @@
 // owns the movement cycle that jumps the cursor through the eight locations.
 #pragma once
 
+#include <functional>
+
+#include "CReadWriteEasyReg.h"
+#include "SharedState.h"
 #include "forms/AxHost.h"
 #include "forms/Form.h"
 
 class FrmRun : public forms::Form {
  public:
-  FrmRun();
+  // The run window works on the program's shared state and stores its place through the
+  // program's registry connection; both outlive it.
+  FrmRun(basDecs::SharedState& shared, CReadWriteEasyReg& registry);
   ~FrmRun() override;
 
+  // Shows the configuration window with "Cancel" available; the Program provides it.
+  std::function<void()> OpenConfig;
+
+ private:
+  // What the Program hands the window; declared before the controls, which come after.
+  basDecs::SharedState& shared_;
+  CReadWriteEasyReg& registry_;
+
+ public:
   forms::CommandButton& cmdRun;
   forms::CommandButton& cmdAbout;
   forms::CommandButton& cmdConfig;
@@ -38,8 +53,6 @@ class FrmRun : public forms::Form {
 
  private:
   void SwitchOff();
-  // Whether the cursor is no longer where the last step put it.
-  bool MovedByHand() const;
   // Holds or drops the request that keeps the system awake, once each.
   void StayAwake(bool awake);
   void ShowTrayIcon(HWND window);

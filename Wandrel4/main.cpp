@@ -24,12 +24,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   HRESULT ole = OleInitialize(nullptr);
   forms::SetAppTitle("Wandrel4");
   try {
-    basDecs::Main();
+    basDecs::Program program;
+    basDecs::Main(program);
     forms::RunMessageLoop();
   } catch (...) {
     // Nothing escapes the program's own handlers; this only guards the start-up itself.
   }
-  basDecs::Reset();
   if (SUCCEEDED(ole)) OleUninitialize();
   return 0;
 }

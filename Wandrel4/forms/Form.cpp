@@ -84,17 +84,9 @@ Form::Form(FormDesign design) : design_(std::move(design)) {
   for (auto& control : controls_) control->Reset();
 }
 
-Form::~Form() {
-  // A form object that goes away takes its window with it, without running handlers of a
-  // half-destroyed object.
-  if (hwnd_) {
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-    for (Timer* timer : timers_) timer->Detach();
-    DestroyWindow(hwnd_);
-    auto& forms = Forms();
-    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
-  }
-}
+// A form object that goes away takes its window with it, without running handlers of a
+// half-destroyed object.
+Form::~Form() { Teardown(); }
 
 void Form::Load() {
   if (loaded_) return;
@@ -108,14 +100,16 @@ void Form::Load() {
   RECT frame{0, 0, TwipsToPixels(design_.clientWidth, dpi_),
              TwipsToPixels(design_.clientHeight, dpi_)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-  hwnd_ = CreateWindowExA(kExStyle, kClassName, design_.caption.c_str(), kStyle, 0, 0,
-                          frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                          GetModuleHandleA(nullptr), this);
+  // The window procedure takes the handle over at WM_NCCREATE, before any other message.
+  CreateWindowExA(kExStyle, kClassName, design_.caption.c_str(), kStyle, 0, 0,
+                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                  GetModuleHandleA(nullptr), this);
+  const HWND window = window_.get();
   if (design_.iconResource) {
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(design_.iconResource));
     if (icon) {
-      SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-      SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+      SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+      SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     }
   }
   font_.reset(CreateDialogFont(dpi_));
@@ -127,40 +121,38 @@ void Form::Load() {
     return controls_[a]->design().tabIndex < controls_[b]->design().tabIndex;
   });
   for (size_t i : order) {
-    controls_[i]->CreateWindowOn(hwnd_, font_.get(), kFirstControlId + static_cast<int>(i), dpi_);
+    controls_[i]->CreateWindowOn(window, font_.get(), kFirstControlId + static_cast<int>(i), dpi_);
   }
 
-  for (size_t i = 0; i < timers_.size(); ++i) timers_[i]->Attach(hwnd_, i + 1);
+  for (size_t i = 0; i < timers_.size(); ++i) timers_[i]->Attach(window, i + 1);
 
   Forms().push_back(this);
-  OnWindowCreated(hwnd_);
+  OnWindowCreated(window);
   Form_Load();
 }
 
 void Form::Show() {
-  Load();
-  if (!hwnd_) return;
-  ShowWindow(hwnd_, SW_SHOW);
-  SetForegroundWindow(hwnd_);
+  const HWND window = hWnd();
+  if (!window) return;
+  ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);
   if (!focus_) FocusFirstControl();
 }
 
 HWND Form::hWnd() {
   Load();
-  return hwnd_;
+  return window_.get();
 }
 
 int Form::Left() {
-  Load();
   RECT r{};
-  GetWindowRect(hwnd_, &r);
+  GetWindowRect(hWnd(), &r);
   return PixelsToTwips(r.left, SystemDpi());
 }
 
 int Form::Top() {
-  Load();
   RECT r{};
-  GetWindowRect(hwnd_, &r);
+  GetWindowRect(hWnd(), &r);
   return PixelsToTwips(r.top, SystemDpi());
 }
 
@@ -168,43 +160,40 @@ void Form::SetLeft(int twips) { MoveTo(twips, Top()); }
 void Form::SetTop(int twips) { MoveTo(Left(), twips); }
 
 void Form::MoveTo(int leftTwips, int topTwips) {
-  Load();
   int dpi = SystemDpi();
-  SetWindowPos(hwnd_, nullptr, TwipsToPixels(leftTwips, dpi), TwipsToPixels(topTwips, dpi), 0, 0,
+  SetWindowPos(hWnd(), nullptr, TwipsToPixels(leftTwips, dpi), TwipsToPixels(topTwips, dpi), 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::MoveFrameTo(const RECT& frame) {
-  SetWindowPos(hwnd_, nullptr, frame.left, frame.top, 0, 0,
+  SetWindowPos(hWnd(), nullptr, frame.left, frame.top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::ZOrderFront() {
-  Load();
+  const HWND window = hWnd();
   UINT flags = SWP_NOMOVE | SWP_NOSIZE;
-  if (!IsWindowVisible(hwnd_)) flags |= SWP_NOACTIVATE;
-  SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, flags);
+  if (!IsWindowVisible(window)) flags |= SWP_NOACTIVATE;
+  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, flags);
 }
 
 void Form::KeepOnScreen() {
-  Load();
   RECT r{};
-  GetWindowRect(hwnd_, &r);
+  GetWindowRect(hWnd(), &r);
   RECT inside = KeepInsideWorkArea(r, DesktopMonitors());
   if (inside.left != r.left || inside.top != r.top) MoveFrameTo(inside);
 }
 
 void Form::PlaceAtBottomRight() {
-  Load();
   RECT r{};
-  GetWindowRect(hwnd_, &r);
+  GetWindowRect(hWnd(), &r);
   const RECT& work = DesktopMonitors().front().work;
   MoveFrameTo(BottomRight(SIZE{r.right - r.left, r.bottom - r.top}, work,
                           TwipsToPixels(kCornerMarginTwips, dpi_)));
 }
 
 void Form::Relayout(int dpi) {
-  if (!hwnd_ || dpi <= 0) return;
+  if (!window_ || dpi <= 0) return;
   dpi_ = dpi;
   UniqueHfont font(CreateDialogFont(dpi_));
   for (auto& control : controls_) control->Place(font.get(), dpi_);
@@ -212,22 +201,24 @@ void Form::Relayout(int dpi) {
 }
 
 void Form::Hide() {
-  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+  if (window_) ShowWindow(window_.get(), SW_HIDE);
 }
 
-bool Form::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+bool Form::Visible() const { return window_ && IsWindowVisible(window_.get()); }
 
 void Form::Unload() {
   if (!loaded_) return;
   Form_Unload();
   OnWindowDestroying();
+  Teardown();
+}
+
+void Form::Teardown() {
   for (Timer* timer : timers_) timer->Detach();
   for (auto& control : controls_) control->DestroyWindowNow();
-  HWND window = std::exchange(hwnd_, nullptr);
-  if (window) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    DestroyWindow(window);
-  }
+  // No message of the window's destruction reaches this form any more.
+  if (window_) SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
+  window_.reset();
   font_.reset();
   focus_ = nullptr;
   loaded_ = false;
@@ -238,7 +229,7 @@ void Form::Unload() {
 void Form::DispatchKeyDown(HWND target, int16_t keyCode, int16_t shift) {
   if (Control* control = FindByWindow(target)) {
     if (control->KeyDown) control->KeyDown(keyCode, shift);
-  } else if (target == hwnd_) {
+  } else if (target && target == window_.get()) {
     Form_KeyDown(keyCode, shift);
   }
 }
@@ -270,7 +261,7 @@ Control* Form::Find(const std::string& name, int index) const {
 }
 
 Control* Form::FindByWindow(HWND window) const {
-  for (; window && window != hwnd_; window = GetParent(window)) {
+  for (; window && window != window_.get(); window = GetParent(window)) {
     for (const auto& control : controls_) {
       if (control->hWnd() == window) return control.get();
     }
@@ -284,7 +275,7 @@ void Form::FocusFirstControl() {
     if (!control->TakesFocus() || !control->Enabled() || !control->hWnd()) continue;
     if (!first || control->design().tabIndex < first->design().tabIndex) first = control.get();
   }
-  focus_ = first ? first->hWnd() : hwnd_;
+  focus_ = first ? first->hWnd() : window_.get();
   SetFocus(focus_);
 }
 
@@ -296,7 +287,19 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam,
   }
   auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (!form) return DefWindowProcA(window, message, wParam, lParam);
-  if (message == WM_NCCREATE) form->hwnd_ = window;
+  if (message == WM_NCCREATE) form->window_.reset(window);
+  if (message == WM_DESTROY) {
+    // Destroyed from outside while its children still exist: what lives on the window
+    // leaves first, as it does when the form unloads.
+    form->OnWindowDestroying();
+  } else if (message == WM_NCDESTROY) {
+    // Destroyed from outside (the form's own teardown detaches first): the handle is gone,
+    // so the form lets go of it without destroying it again, and is no longer loaded.
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    if (form->window_.get() == window) form->window_.release();
+    form->Teardown();
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
   try {
     return form->HandleMessage(message, wParam, lParam);
   } catch (...) {
@@ -334,7 +337,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       Relayout(HIWORD(wParam));
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
       if (suggested) {
-        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+        SetWindowPos(window_.get(), nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
       }
@@ -343,7 +346,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
-        if (focus && IsChild(hwnd_, focus)) focus_ = focus;
+        if (focus && IsChild(window_.get(), focus)) focus_ = focus;
       } else if (focus_ && IsWindow(focus_) && IsWindowEnabled(focus_)) {
         SetFocus(focus_);
         return 0;
@@ -363,7 +366,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
   }
-  return DefWindowProcA(hwnd_, message, wParam, lParam);
+  return DefWindowProcA(window_.get(), message, wParam, lParam);
 }
 
 void UnloadAll() {

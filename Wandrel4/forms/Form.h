@@ -28,10 +28,11 @@ class Form {
   Form& operator=(const Form&) = delete;
 
   bool IsLoaded() const { return loaded_; }
-  // Each of these loads the form first if it is not loaded.
   void Load();
-  void Show();
+  // The form's window; the first use loads the form. Every accessor below that needs the
+  // window goes through here, so a form loads in this one place.
   HWND hWnd();
+  void Show();
   int Left();  // twips, outer edge
   int Top();
   void SetLeft(int twips);
@@ -81,12 +82,16 @@ class Form {
   void FocusFirstControl();
   void MoveTo(int leftTwips, int topTwips);
   void MoveFrameTo(const RECT& frame);
+  // The one way a form lets go of its window, for Unload, for the destructor and for a
+  // window destroyed from outside: timers and controls detached, the window destroyed
+  // unless it is gone already, the form out of the list of loaded forms.
+  void Teardown();
 
   FormDesign design_;
   std::vector<std::unique_ptr<Control>> controls_;
   std::vector<Timer*> timers_;
   UniqueHfont font_;
-  HWND hwnd_ = nullptr;
+  UniqueHwnd window_;
   HWND focus_ = nullptr;
   bool loaded_ = false;
   int dpi_ = 96;

@@ -22,12 +22,14 @@ TEST(IntervalTest, TheBoxStandsForItsDigitOrSeven) {
   EXPECT_EQ(9, core::IntervalFromText("9"));
   EXPECT_EQ(7, core::IntervalFromText(""));
   EXPECT_EQ(7, core::IntervalFromText("a"));
+  EXPECT_EQ(7, core::IntervalFromText("q"));
   EXPECT_EQ(7, core::IntervalFromText("12"));
   EXPECT_EQ(core::kDefaultInterval, core::IntervalFromText(core::kDefaultIntervalText));
 }
 
 TEST(IntervalTest, ThePeriodIsSecondsTimesAThousand) {
   EXPECT_EQ(2000, core::StepPeriod(2));
+  EXPECT_EQ(7000, core::StepPeriod(7));
   EXPECT_EQ(9000, core::StepPeriod(9));
   EXPECT_EQ(0, core::StepPeriod(0));  // a period of 0 never ticks
 }

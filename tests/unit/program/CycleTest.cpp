@@ -13,21 +13,21 @@ class CycleTest : public testing::Test {
  protected:
   void SetUp() override {
     test::DeleteSettingsKey();
-    basDecs::Reset();
+    test::Reset();
     test::ClearBoxes();
-    auto& shared = basDecs::Shared();
+    auto& shared = test::Shared();
     for (int i = 0; i < 8; ++i) shared.locations[i] = {100 + 20 * i, 200 + 10 * i, false, false};
     frmRun();  // loads it
     test::ClearBoxes();
   }
   void TearDown() override {
-    basDecs::Reset();
+    test::Reset();
     test::DeleteSettingsKey();
   }
 };
 
 TEST_F(CycleTest, StepsVisitTheEightLocationsInOrderAndWrapAround) {
-  auto& shared = basDecs::Shared();
+  auto& shared = test::Shared();
   EXPECT_EQ(-1, shared.currentLocation);
   for (int round = 0; round < 2; ++round) {
     for (int i = 0; i < 8; ++i) {
@@ -44,7 +44,7 @@ TEST_F(CycleTest, StepsVisitTheEightLocationsInOrderAndWrapAround) {
 }
 
 TEST_F(CycleTest, AStepFromAnIndexOutsideTheCycleStartsAtTheFirstLocation) {
-  auto& shared = basDecs::Shared();
+  auto& shared = test::Shared();
   for (int16_t bad : {int16_t(7), int16_t(9), int16_t(-5), int16_t(32767)}) {
     shared.currentLocation = bad;
     frmRun().Timermove_Timer();
@@ -54,7 +54,7 @@ TEST_F(CycleTest, AStepFromAnIndexOutsideTheCycleStartsAtTheFirstLocation) {
 }
 
 TEST_F(CycleTest, OnAndOffSwitchTheStepTimerAndKeepThePlaceInTheCycle) {
-  auto& shared = basDecs::Shared();
+  auto& shared = test::Shared();
   FrmRun& run = frmRun();
   EXPECT_EQ("OFF", run.cmdRun.Caption());
   run.cmdRun_Click();
@@ -75,7 +75,7 @@ TEST_F(CycleTest, OnAndOffSwitchTheStepTimerAndKeepThePlaceInTheCycle) {
 }
 
 TEST_F(CycleTest, WatchdogSwitchesOffOnRealMovementOnlyWhenAskedTo) {
-  auto& shared = basDecs::Shared();
+  auto& shared = test::Shared();
   FrmRun& run = frmRun();
   run.cmdRun_Click();
   run.Timermove_Timer();
@@ -100,14 +100,9 @@ TEST_F(CycleTest, WatchdogSwitchesOffOnRealMovementOnlyWhenAskedTo) {
   EXPECT_EQ(0, shared.currentLocation);  // not reset: ON resumes with the next entry
 }
 
-TEST_F(CycleTest, StepPeriodIsTheIntervalInMillisecondsOrZeroWhenItCannotBe) {
-  EXPECT_EQ(7000, basDecs::StepPeriod(7));
-  EXPECT_EQ(0, basDecs::StepPeriod(0));
-  EXPECT_EQ(2147483000, basDecs::StepPeriod(2147483));
-  EXPECT_EQ(0, basDecs::StepPeriod(2147484));  // the product overflows
-  EXPECT_EQ(0, basDecs::StepPeriod(-1));
-  basDecs::Reset();
-  basDecs::Shared().jumpInterval = 2;
+TEST_F(CycleTest, TheRunWindowTakesItsStepPeriodFromTheIntervalAsItLoads) {
+  test::Reset();
+  test::Shared().jumpInterval = 2;
   EXPECT_EQ(2000, frmRun().Timermove.Interval());  // the load takes it from the interval
 }
 
@@ -139,7 +134,7 @@ struct ClickTarget {
 
 TEST_F(CycleTest, ALeftClickFollowsOnlyAtTheMarkedLocation) {
   ClickTarget target(300, 300, 400, 200);
-  auto& shared = basDecs::Shared();
+  auto& shared = test::Shared();
   for (int i = 0; i < 8; ++i) shared.locations[i] = {320 + 40 * i, 350, i == 3, false};
   frmRun().Hide();
   for (int i = 0; i < 8; ++i) {
@@ -203,7 +198,7 @@ TEST_F(CycleTest, AboutShowsTheSixLinesWithTheirTitle) {
 }
 
 TEST_F(CycleTest, ConfigHoldsTheCycleStillAndCancelResumesIt) {
-  auto& shared = basDecs::Shared();
+  auto& shared = test::Shared();
   FrmRun& run = frmRun();
   run.cmdRun_Click();
   run.Timermove_Timer();
@@ -267,7 +262,7 @@ TEST_F(CycleTest, TheTrayControlsEventsReachTheRunWindow) {
   EXPECT_TRUE(test::Boxes().empty()) << test::Boxes().front().text;
   HWND tray = TrayControlWindow(frmRun().hWnd());
   ASSERT_NE(nullptr, tray) << "the run window hosts no tray icon control";
-  auto& shared = basDecs::Shared();
+  auto& shared = test::Shared();
 
   SendMessageA(tray, kTrayCallback, 0, WM_LBUTTONDBLCLK);
   EXPECT_TRUE(shared.running);

@@ -38,11 +38,11 @@ void WriteInstalledSettings() {
 class DesktopTest : public test::FreshProgram {};
 
 TEST_F(DesktopTest, AFirstRunPutsTheRunWindowAtTheBottomRightOfThePrimaryWorkArea) {
-  basDecs::Main();  // first run: configuration window
+  test::StartProgram();  // first run: configuration window
   for (int i = 0; i < 8; ++i) {
     SetCursorPos(100 + i, 100);
     int16_t key = 75, ctrl = 2;
-    basDecs::CaptureLocation(key, ctrl);
+    basDecs::CaptureLocation(test::TheProgram(), key, ctrl);
   }
   frmConfig().cmdDone_Click();
   RECT frame = FrameOf(frmRun().hWnd());
@@ -59,7 +59,7 @@ TEST_F(DesktopTest, ASavedPlaceMostlyOffScreenBringsTheWholeWindowBack) {
   // Three pixels left on screen at the right, and a caption bar above the top.
   test::WriteSetting("PrgmLocX", std::to_string(forms::PixelsToTwips(work.right - 3, 96)));
   test::WriteSetting("PrgmLocY", "-375");
-  basDecs::Main();
+  test::StartProgram();
   RECT frame = FrameOf(frmRun().hWnd());
   EXPECT_EQ(work.right, frame.right);
   EXPECT_EQ(work.top, frame.top);
@@ -83,7 +83,7 @@ TEST_F(DesktopTest, TheConfigurationWindowOpensWhollyOnScreen) {
 
 TEST_F(DesktopTest, SessionEndStoresTheRunWindowsPlaceAndEndsEveryForm) {
   WriteInstalledSettings();
-  basDecs::Main();
+  test::StartProgram();
   frmRun().SetLeft(2880);
   frmRun().SetTop(1200);
   HWND run = frmRun().hWnd();
@@ -99,7 +99,7 @@ TEST_F(DesktopTest, SessionEndStoresTheRunWindowsPlaceAndEndsEveryForm) {
 
 TEST_F(DesktopTest, SessionEndWhileConfiguringReachesTheHiddenRunWindowToo) {
   WriteInstalledSettings();
-  basDecs::Main();
+  test::StartProgram();
   frmRun().SetLeft(1500);
   frmRun().SetTop(750);
   frmRun().cmdConfig_Click();
@@ -113,7 +113,7 @@ TEST_F(DesktopTest, SessionEndWhileConfiguringReachesTheHiddenRunWindowToo) {
 
 TEST_F(DesktopTest, ACancelledSessionEndLeavesEverythingRunning) {
   WriteInstalledSettings();
-  basDecs::Main();
+  test::StartProgram();
   SendMessageA(frmRun().hWnd(), WM_ENDSESSION, FALSE, 0);
   EXPECT_EQ(1u, forms::Forms().size());
   EXPECT_TRUE(frmRun().Visible());
@@ -124,7 +124,7 @@ class StepTest : public test::FreshProgram {
  protected:
   void SetUp() override {
     FreshProgram::SetUp();
-    auto& shared = basDecs::Shared();
+    auto& shared = test::Shared();
     for (int i = 0; i < 8; ++i) shared.locations[i] = {100 + 20 * i, 200, false, false};
     shared.stopMovement = true;
     frmRun().cmdRun_Click();
@@ -135,7 +135,7 @@ class StepTest : public test::FreshProgram {
 TEST_F(StepTest, AHandMovementJustBeforeAStepSwitchesOffAndMovesNothing) {
   SetCursorPos(450, 320);  // the user takes the mouse less than 400 ms before the step
   frmRun().Timermove_Timer();
-  auto& shared = basDecs::Shared();
+  auto& shared = test::Shared();
   EXPECT_FALSE(shared.running);
   EXPECT_EQ("OFF", frmRun().cmdRun.Caption());
   EXPECT_FALSE(frmRun().Timermove.Enabled());
@@ -150,10 +150,10 @@ TEST_F(StepTest, AHandMovementJustBeforeAStepSwitchesOffAndMovesNothing) {
 }
 
 TEST_F(StepTest, WithoutStopOnMovementTheStepMovesOnOverAHandMovement) {
-  basDecs::Shared().stopMovement = false;
+  test::Shared().stopMovement = false;
   SetCursorPos(450, 320);
   frmRun().Timermove_Timer();
-  EXPECT_TRUE(basDecs::Shared().running);
+  EXPECT_TRUE(test::Shared().running);
   EXPECT_EQ(120, test::Cursor().x);
 }
 
@@ -162,13 +162,13 @@ TEST_F(StepTest, TheFirstStepAfterOnMovesWhereverTheMouseWas) {
   frmRun().cmdRun_Click();  // ON: the watchdog waits for the first step
   SetCursorPos(450, 320);
   frmRun().Timermove_Timer();
-  EXPECT_TRUE(basDecs::Shared().running);
+  EXPECT_TRUE(test::Shared().running);
   EXPECT_EQ(120, test::Cursor().x);
 }
 
 TEST_F(StepTest, AnUntouchedMouseKeepsTheCycleGoing) {
   frmRun().Timermove_Timer();
-  EXPECT_TRUE(basDecs::Shared().running);
+  EXPECT_TRUE(test::Shared().running);
   EXPECT_EQ(120, test::Cursor().x);
 }
 
@@ -191,7 +191,7 @@ class AwakeTest : public test::FreshProgram {
     FreshProgram::SetUp();
     Requests().clear();
     previous_ = basDecs::SetExecutionStateFn(RecordRequest);
-    basDecs::Shared().stopMovement = true;
+    test::Shared().stopMovement = true;
     frmRun();
   }
   void TearDown() override {
@@ -218,7 +218,7 @@ TEST_F(AwakeTest, TheTrayAndTheWatchdogReleaseItToo) {
   frmRun().Timermove_Timer();
   SetCursorPos(5, 5);
   frmRun().Timertest_Timer();
-  EXPECT_FALSE(basDecs::Shared().running);
+  EXPECT_FALSE(test::Shared().running);
   EXPECT_EQ((std::vector<EXECUTION_STATE>{kAwake, ES_CONTINUOUS, kAwake, ES_CONTINUOUS}),
             Requests());
 }
@@ -259,7 +259,7 @@ TEST(SingleInstanceTest, TheProgramsNameIsLocalToTheSession) {
 
 TEST_F(DesktopTest, TheBringToFrontMessageShowsTheConfigurationWhileThatIsTheShownWindow) {
   WriteInstalledSettings();
-  basDecs::Main();
+  test::StartProgram();
   frmRun().cmdConfig_Click();
   HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 10, 10, 50, 50, nullptr,
                                nullptr, nullptr, nullptr);

@@ -176,6 +176,41 @@ TEST(Forms, LoadingUnloadingAndTheFormsList) {
   form.Unload();
 }
 
+TEST(Forms, AWindowDestroyedFromOutsideLeavesTheFormUnloadedAndReadyToLoadAgain) {
+  SampleForm form;
+  HWND window = form.hWnd();
+  form.timer.SetInterval(10);
+  form.timer.SetEnabled(true);
+  DestroyWindow(window);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_FALSE(form.IsLoaded());
+  EXPECT_TRUE(forms::Forms().empty());
+  EXPECT_EQ(0, form.unloads);  // the window is gone: nothing left to store from it
+  test::Pump(60);
+  EXPECT_EQ(0, form.ticks);
+
+  HWND again = form.hWnd();
+  EXPECT_TRUE(IsWindow(again));
+  EXPECT_EQ(2, form.loads);
+  EXPECT_EQ(std::vector<forms::Form*>{&form}, forms::Forms());
+  form.Unload();
+  EXPECT_EQ(1, form.unloads);
+  EXPECT_FALSE(IsWindow(again));
+}
+
+TEST(Forms, AFormObjectThatGoesAwayTakesItsWindowAndLeavesTheList) {
+  HWND window = nullptr;
+  {
+    SampleForm form;
+    window = form.hWnd();
+    form.Show();
+    ASSERT_EQ(1u, forms::Forms().size());
+  }
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_TRUE(forms::Forms().empty());
+  test::Pump(30);  // no message reaches the object that is gone
+}
+
 TEST(Forms, SizesComeFromTwipsThroughTheScreenDpi) {
   HDC screen = GetDC(nullptr);
   int dpi = GetDeviceCaps(screen, LOGPIXELSX);

@@ -14,6 +14,13 @@
 
 namespace test {
 
+// The program under test, made on first use; Reset ends it as the program ends (every
+// window unloads) and the next use starts afresh.
+basDecs::Program& TheProgram();
+void Reset();
+inline basDecs::SharedState& Shared() { return TheProgram().Shared(); }
+inline void StartProgram() { basDecs::Main(TheProgram()); }
+
 struct Box {
   std::string text, title;
 };
@@ -46,14 +53,19 @@ POINT Cursor();
 class FreshProgram : public testing::Test {
  protected:
   void SetUp() override {
-    basDecs::Reset();
+    test::Reset();
     DeleteSettingsKey();
     ClearBoxes();
   }
   void TearDown() override {
-    basDecs::Reset();
+    test::Reset();
     DeleteSettingsKey();
   }
 };
 
 }  // namespace test
+
+// The program's two windows, loaded on first use, as the tests reach them.
+inline FrmRun& frmRun() { return test::TheProgram().frmRun(); }
+inline FrmConfig& frmConfig() { return test::TheProgram().frmConfig(); }
+inline FrmRun* frmRunIfLoaded() { return test::TheProgram().frmRunIfLoaded(); }

@@ -26,7 +26,7 @@ class StartupTest : public test::FreshProgram {
 TEST_F(StartupTest, FirstRunOpensTheConfigurationWithCancelDisabledAndAnEmptyKey) {
   test::WriteSetting("xPos0", "12");        // remains of an unfinished configuration
   test::WriteSetting("Installed", "true");  // not exactly "True"
-  basDecs::Main();
+  test::StartProgram();
   EXPECT_TRUE(test::SettingsKeyExists());
   EXPECT_TRUE(test::ReadSettings().empty());
   ASSERT_EQ(1u, forms::Forms().size());  // the run window is not loaded
@@ -34,7 +34,7 @@ TEST_F(StartupTest, FirstRunOpensTheConfigurationWithCancelDisabledAndAnEmptyKey
   EXPECT_TRUE(frmConfig().Visible());
   EXPECT_FALSE(frmConfig().cmdCancel.Enabled());
   EXPECT_FALSE(frmConfig().cmdDone.Enabled());
-  EXPECT_EQ(-1, basDecs::Shared().currentLocation);
+  EXPECT_EQ(-1, test::Shared().currentLocation);
   EXPECT_EQ(nullptr, frmRunIfLoaded());
 }
 
@@ -42,8 +42,8 @@ TEST_F(StartupTest, NormalRunLoadsEverySettingAndShowsTheRunWindowOff) {
   WriteFullSettings();
   test::WriteSetting("PrgmLocX", "1500");
   test::WriteSetting("PrgmLocY", "750");
-  basDecs::Main();
-  const auto& shared = basDecs::Shared();
+  test::StartProgram();
+  const auto& shared = test::Shared();
   for (int i = 0; i < 8; ++i) {
     EXPECT_EQ(10 * i - 20, shared.locations[i].x);
     EXPECT_EQ(5 * i, shared.locations[i].y);
@@ -66,7 +66,7 @@ TEST_F(StartupTest, NormalRunLoadsEverySettingAndShowsTheRunWindowOff) {
 
 TEST_F(StartupTest, MissingPositionPutsTheRunWindowAtTheTopLeftCorner) {
   WriteFullSettings();
-  basDecs::Main();
+  test::StartProgram();
   ASSERT_NE(nullptr, frmRunIfLoaded());
   EXPECT_EQ(0, frmRun().Left());
   EXPECT_EQ(0, frmRun().Top());
@@ -76,7 +76,7 @@ TEST_F(StartupTest, APositionOffEveryMonitorIsBroughtBackOntoTheScreen) {
   WriteFullSettings();
   test::WriteSetting("PrgmLocX", "-300000");
   test::WriteSetting("PrgmLocY", "900000");
-  basDecs::Main();
+  test::StartProgram();
   RECT frame{}, work{};
   GetWindowRect(frmRun().hWnd(), &frame);
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
@@ -103,8 +103,8 @@ TEST_F(StartupTest, StoredValuesThatAreNotNumbersCountAsMissing) {
   RegSetValueExA(key, "yPos1", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi), sizeof multi);
   RegCloseKey(key);
 
-  basDecs::Main();
-  const auto& shared = basDecs::Shared();
+  test::StartProgram();
+  const auto& shared = test::Shared();
   EXPECT_EQ(0, shared.locations[0].x);
   EXPECT_EQ(0, shared.locations[1].x);
   EXPECT_EQ(0, shared.locations[2].x);

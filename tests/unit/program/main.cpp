@@ -1,11 +1,29 @@
 #include <gtest/gtest.h>
 #include <ole2.h>
 
+#include <memory>
+
 #include "ProgramTest.h"
 #include "forms/Form.h"
 #include "forms/MsgBox.h"
 
 namespace test {
+namespace {
+
+std::unique_ptr<basDecs::Program>& ProgramSlot() {
+  static std::unique_ptr<basDecs::Program> program;
+  return program;
+}
+
+}  // namespace
+
+basDecs::Program& TheProgram() {
+  auto& program = ProgramSlot();
+  if (!program) program = std::make_unique<basDecs::Program>();
+  return *program;
+}
+
+void Reset() { ProgramSlot().reset(); }
 
 std::vector<Box>& Boxes() {
   static std::vector<Box> boxes;
@@ -84,7 +102,7 @@ int main(int argc, char** argv) {
   forms::SetMsgBoxFn(RecordBox);
   testing::InitGoogleTest(&argc, argv);
   int result = RUN_ALL_TESTS();
-  basDecs::Reset();
+  test::Reset();
   test::DeleteSettingsKey();
   OleUninitialize();
   return result;
