@@ -34,8 +34,10 @@ inline void ModuleUnlock() noexcept { InterlockedDecrement(&g_moduleLocks); }
 inline LONG ModuleLocks() noexcept { return InterlockedCompareExchange(&g_moduleLocks, 0, 0); }
 
 // QISearch's rule without linking shlwapi into the program: the first entry answers IUnknown,
-// so every interface leads back to one identity; the table ends with a null IID.
-inline HRESULT SearchInterfaces(void* base, const QITAB* table, REFIID riid, void** ppv) noexcept {
+// so every interface leads back to one identity; the table ends with a null IID. One copy per
+// binary rather than one inside every class's QueryInterface.
+[[gnu::noinline]] inline HRESULT SearchInterfaces(void* base, const QITAB* table, REFIID riid,
+                                                  void** ppv) noexcept {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
   const bool identity = IsEqualIID(riid, IID_IUnknown);
