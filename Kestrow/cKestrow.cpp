@@ -2,12 +2,12 @@
 
 #include <new>
 
+#include "ComResult.h"
+#include "PictureFromIcon.h"
 #include "mKestrow.h"
-#include "usercontrol/ComResult.h"
 #include "usercontrol/Module.h"
 
 using Microsoft::WRL::ComPtr;
-using usercontrol::UniqueVariant;
 
 namespace {
 
@@ -69,18 +69,8 @@ ComPtr<IPictureDisp> LoadDefaultIcon() noexcept {
   HICON icon =
       static_cast<HICON>(LoadImageW(usercontrol::ModuleInstance(), MAKEINTRESOURCEW(kDefaultIconId),
                                     IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-  if (!icon) return nullptr;
-  PICTDESC desc = {};
-  desc.cbSizeofstruct = sizeof(desc);
-  desc.picType = PICTYPE_ICON;
-  desc.icon.hicon = icon;
   ComPtr<IPictureDisp> picture;
-  // The picture owns the icon from here on.
-  if (FAILED(OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE,
-                                      reinterpret_cast<void**>(picture.GetAddressOf())))) {
-    DestroyIcon(icon);
-    return nullptr;
-  }
+  common::PictureFromIcon(icon, &picture);
   return picture;
 }
 
@@ -91,11 +81,10 @@ const usercontrol::ControlClass& cKestrow::Description() noexcept { return kClas
 HRESULT cKestrow::Create(REFIID riid, void** ppv) noexcept {
   RETURN_IF_NULL(ppv);
   *ppv = nullptr;
-  auto* control = new (std::nothrow) cKestrow();
-  if (!control) return E_OUTOFMEMORY;
-  HRESULT hr = control->hWnd() ? control->QueryInterface(riid, ppv) : E_OUTOFMEMORY;
-  control->Release();
-  return hr;
+  auto control = common::Adopt(new (std::nothrow) cKestrow());
+  // A control without its window cannot work: as good as out of memory.
+  if (!control || !control.Get()->hWnd()) return E_OUTOFMEMORY;
+  return control.Get()->QueryInterface(riid, ppv);
 }
 
 cKestrow::cKestrow() noexcept : UserControlWithDual(kClass), m_hWnd(hWnd()) {
@@ -168,14 +157,14 @@ STDMETHODIMP cKestrow::put_InTray(VARIANT_BOOL Show) noexcept try {
   if (show) {
     // In a design environment the value is only recorded.
     if (AmbientUserMode()) {
-      usercontrol::UniqueBstr tip;
+      UniqueBstr tip;
       ComPtr<IPictureDisp> icon;
       RETURN_IF_FAILED(get_TrayTip(tip.put()));
       RETURN_IF_FAILED(get_TrayIcon(&icon));
       // Everything that can fail happens before the hook: once the window is hooked, the
       // control records it, so it never thinks it is unhooked while its window is hooked.
       std::wstring text(tip.get(), SysStringLen(tip.get()));
-      usercontrol::UniqueHwnd watch(mKestrow::CreateShellWatch(m_hWnd));
+      UniqueHwnd watch(mKestrow::CreateShellWatch(m_hWnd));
       // A window that cannot be hooked (out of memory, or already destroyed by its host)
       // leaves everything as it was.
       if (!mKestrow::InstallHook(m_hWnd, this)) return E_FAIL;
@@ -301,7 +290,7 @@ void cKestrow::RaiseMouseEvent(DISPID dispid, SHORT button, LONG& id) noexcept {
 
 void cKestrow::InitProperties() noexcept {
   put_InTray(VARIANT_FALSE);
-  usercontrol::UniqueBstr tip(SysAllocString(kDefaultTip));
+  UniqueBstr tip(SysAllocString(kDefaultTip));
   put_TrayTip(tip.get());
   putref_TrayIcon(Picture());
 }

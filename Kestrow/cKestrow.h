@@ -57,7 +57,7 @@ class cKestrow final : public usercontrol::UserControlWithDual<_cKestrow> {
   HWND m_hWnd;
   Microsoft::WRL::ComPtr<IPictureDisp> m_TrayIcon;
   bool m_Hooked = false;
-  usercontrol::UniqueHwnd m_ShellWatch;  // exists while hooked
-  UINT m_RetryDelay = 0;                 // ms until the next try; 0 while not retrying
-  DWORD m_RetryStart = 0;                // tick count of the first refusal
+  UniqueHwnd m_ShellWatch;  // exists while hooked
+  UINT m_RetryDelay = 0;    // ms until the next try; 0 while not retrying
+  DWORD m_RetryStart = 0;   // tick count of the first refusal
 };

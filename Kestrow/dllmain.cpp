@@ -23,14 +23,15 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
   if (!IsEqualCLSID(clsid, *cKestrow::Description().clsid)) return CLASS_E_CLASSNOTAVAILABLE;
-  usercontrol::ClassFactory* factory = usercontrol::ClassFactory::Create(&cKestrow::Create);
-  if (!factory) return E_OUTOFMEMORY;
-  HRESULT hr = factory->QueryInterface(riid, ppv);
-  factory->Release();
-  return hr;
+  return common::QueryFresh(usercontrol::ClassFactory::Create(&cKestrow::Create), riid, ppv);
 }
 
-STDAPI DllCanUnloadNow() { return usercontrol::ModuleRefCount() == 0 ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() {
+  if (usercontrol::ModuleRefCount() != 0) return S_FALSE;
+  // COM unloads the module next; the type library goes with the last control.
+  usercontrol::ReleaseModuleTypeLib();
+  return S_OK;
+}
 
 STDAPI DllRegisterServer() { return usercontrol::RegisterControl(cKestrow::Description()); }
 

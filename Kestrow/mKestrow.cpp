@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "WindowClass.h"
 #include "cKestrow.h"
 #include "usercontrol/Module.h"
 
@@ -47,19 +48,14 @@ LRESULT CALLBACK ShellWatchProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-// Registered once per process however many threads create their first controls at once: a
-// class another thread registered first is as good as our own.
 bool RegisterShellWatchClass(HINSTANCE instance) noexcept {
   WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof(wc);
-  if (GetClassInfoExA(instance, kShellWatchClass, &wc)) return true;
-  wc = {};
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = &ShellWatchProc;
   wc.cbWndExtra = sizeof(LONG_PTR);
   wc.hInstance = instance;
   wc.lpszClassName = kShellWatchClass;
-  return RegisterClassExA(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return common::RegisterWindowClass(wc);
 }
 
 }  // namespace

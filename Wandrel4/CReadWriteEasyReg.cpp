@@ -15,9 +15,7 @@ constexpr REGSAM kOpenAccess =
 
 }  // namespace
 
-CReadWriteEasyReg::~CReadWriteEasyReg() {
-  if (OpenKey) RegCloseKey(OpenKey);
-}
+CReadWriteEasyReg::~CReadWriteEasyReg() = default;
 
 bool CReadWriteEasyReg::OpenRegistry(HKEY RtHKey, const std::string& SbDr) noexcept {
   IsOpen = false;
@@ -28,11 +26,11 @@ bool CReadWriteEasyReg::OpenRegistry(HKEY RtHKey, const std::string& SbDr) noexc
     if (OpenKey) {
       CloseRegistry();
       // A handle that would not close is of no more use; the new one takes its place.
-      OpenKey = nullptr;
+      OpenKey.release();
     }
     HKEY key = nullptr;
     if (RegOpenKeyExA(RootKey, SubDir.c_str(), 0, kOpenAccess, &key) != ERROR_SUCCESS) return false;
-    OpenKey = key;
+    OpenKey.reset(key);
     IsOpen = true;
     return true;
   } catch (...) {
@@ -42,8 +40,9 @@ bool CReadWriteEasyReg::OpenRegistry(HKEY RtHKey, const std::string& SbDr) noexc
 
 bool CReadWriteEasyReg::CloseRegistry() noexcept {
   if (!OpenKey) return false;
-  if (RegCloseKey(OpenKey) != ERROR_SUCCESS) return false;
-  OpenKey = nullptr;
+  // Closed here rather than by reset, which cannot tell its caller about a failed close.
+  if (RegCloseKey(OpenKey.get()) != ERROR_SUCCESS) return false;
+  OpenKey.release();
   IsOpen = false;
   return true;
 }
@@ -64,7 +63,7 @@ Variant CReadWriteEasyReg::GetValue(const std::string& VarName, bool ReturnBinSt
   try {
     DWORD type = 0;
     DWORD size = 0;
-    LSTATUS rc = RegQueryValueExA(OpenKey, VarName.c_str(), nullptr, &type, nullptr, &size);
+    LSTATUS rc = RegQueryValueExA(OpenKey.get(), VarName.c_str(), nullptr, &type, nullptr, &size);
     if (rc != ERROR_SUCCESS) return easyreg::QueryFailure(rc);
 
     // The value may grow between the two queries: read again with the size it has now, so
@@ -72,7 +71,7 @@ Variant CReadWriteEasyReg::GetValue(const std::string& VarName, bool ReturnBinSt
     std::vector<BYTE> data;
     for (int attempt = 0; attempt < 4; ++attempt) {
       data.assign(size, 0);
-      rc = RegQueryValueExA(OpenKey, VarName.c_str(), nullptr, &type, data.data(), &size);
+      rc = RegQueryValueExA(OpenKey.get(), VarName.c_str(), nullptr, &type, data.data(), &size);
       if (rc != ERROR_MORE_DATA) break;
     }
     if (rc != ERROR_SUCCESS) return easyreg::QueryFailure(rc);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "Handles.h"
 #include "Variant.h"
 
 // <windows.h> maps CreateDirectory to CreateDirectoryA; the class's own operation keeps
@@ -43,6 +44,6 @@ class CReadWriteEasyReg {
  private:
   HKEY RootKey = nullptr;
   std::string SubDir;
-  HKEY OpenKey = nullptr;  // owned while non-null
+  UniqueHkey OpenKey;
   bool IsOpen = false;
 };

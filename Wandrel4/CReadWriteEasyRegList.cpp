@@ -25,7 +25,7 @@ Variant CReadWriteEasyReg::GetAllSubDirectories() {
     for (DWORD index = 0;; ++index) {
       char name[256];
       std::memset(name, ' ', sizeof name);
-      if (RegEnumKeyA(OpenKey, index, name, 256) != ERROR_SUCCESS) return names;
+      if (RegEnumKeyA(OpenKey.get(), index, name, 256) != ERROR_SUCCESS) return names;
       if (!TakeName(name, sizeof name, names) || index == kLastIndex) return Variant::Null();
     }
   } catch (...) {
@@ -47,8 +47,8 @@ Variant CReadWriteEasyReg::GetAllValues() {
       DWORD nameCapacity = 240;
       DWORD dataCapacity = 240;
       DWORD type = 0;
-      if (RegEnumValueA(OpenKey, index, name, &nameCapacity, nullptr, &type, data, &dataCapacity) !=
-          ERROR_SUCCESS)
+      if (RegEnumValueA(OpenKey.get(), index, name, &nameCapacity, nullptr, &type, data,
+                        &dataCapacity) != ERROR_SUCCESS)
         return names;
       if (!TakeName(name, sizeof name, names) || index == kLastIndex) return Variant::Null();
     }

@@ -1,19 +1,7 @@
 // The registry class: writing and deleting values, creating and deleting subkeys.
-#include <memory>
-#include <type_traits>
-
 #include "CReadWriteEasyReg.h"
 #include "CReadWriteEasyRegData.h"
 #include "forms/MsgBox.h"
-
-namespace {
-
-struct KeyCloser {
-  void operator()(HKEY key) const noexcept { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
-
-}  // namespace
 
 bool CReadWriteEasyReg::CreateValue(const std::string& sValueName, const Variant& vWriteThis,
                                     int32_t ldValueDataType,
@@ -26,14 +14,14 @@ bool CReadWriteEasyReg::CreateValue(const std::string& sValueName, const Variant
     forms::MsgBox("Unable to process that Type of data.");
     return false;
   }
-  return RegSetValueExA(OpenKey, sValueName.c_str(), 0, static_cast<DWORD>(ldValueDataType),
+  return RegSetValueExA(OpenKey.get(), sValueName.c_str(), 0, static_cast<DWORD>(ldValueDataType),
                         reinterpret_cast<const BYTE*>(data->data()),
                         static_cast<DWORD>(data->size())) == ERROR_SUCCESS;
 }
 
 bool CReadWriteEasyReg::DeleteValue(const std::string& sValueName) {
   if (!IsOpen) return false;
-  return RegDeleteValueA(OpenKey, sValueName.c_str()) == ERROR_SUCCESS;
+  return RegDeleteValueA(OpenKey.get(), sValueName.c_str()) == ERROR_SUCCESS;
 }
 
 bool CReadWriteEasyReg::CreateDirectory(const std::string& sNewDirName) {
@@ -41,10 +29,10 @@ bool CReadWriteEasyReg::CreateDirectory(const std::string& sNewDirName) {
   HKEY created = nullptr;
   char noClass[] = "";
   const LSTATUS rc =
-      RegCreateKeyExA(OpenKey, sNewDirName.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE,
+      RegCreateKeyExA(OpenKey.get(), sNewDirName.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE,
                       KEY_ALL_ACCESS, nullptr, &created, nullptr);
   // Only the key's existence matters; the object stays on the key it has open.
-  UniqueKey release(rc == ERROR_SUCCESS ? created : nullptr);
+  UniqueHkey release(rc == ERROR_SUCCESS ? created : nullptr);
   return rc == ERROR_SUCCESS;
 }
 
@@ -52,5 +40,5 @@ bool CReadWriteEasyReg::DeleteDirectory(const std::string& sKeyName) {
   if (!IsOpen) return false;
   // The platform takes an empty name as the open key itself; no subkey has that name.
   if (sKeyName.empty()) return false;
-  return RegDeleteKeyA(OpenKey, sKeyName.c_str()) == ERROR_SUCCESS;
+  return RegDeleteKeyA(OpenKey.get(), sKeyName.c_str()) == ERROR_SUCCESS;
 }

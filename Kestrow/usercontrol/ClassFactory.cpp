@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "usercontrol/ComResult.h"
+#include "ComResult.h"
 #include "usercontrol/Module.h"
 
 namespace usercontrol {
@@ -11,29 +11,9 @@ ClassFactory* ClassFactory::Create(CreateInstanceFunction create) noexcept {
   return new (std::nothrow) ClassFactory(create);
 }
 
-ClassFactory::ClassFactory(CreateInstanceFunction create) noexcept : create_(create) {
-  ModuleAddRef();
-}
-
-ClassFactory::~ClassFactory() { ModuleRelease(); }
-
-STDMETHODIMP ClassFactory::QueryInterface(REFIID riid, void** ppv) noexcept {
-  RETURN_IF_NULL(ppv);
-  *ppv = nullptr;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-    *ppv = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) ClassFactory::AddRef() noexcept { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) ClassFactory::Release() noexcept {
-  ULONG refs = InterlockedDecrement(&refs_);
-  if (refs == 0) delete this;
-  return refs;
+const QITAB* ClassFactory::Interfaces() noexcept {
+  static const QITAB table[] = {QITABENT(ClassFactory, IClassFactory), {}};
+  return table;
 }
 
 STDMETHODIMP ClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept {

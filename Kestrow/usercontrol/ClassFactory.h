@@ -3,26 +3,25 @@
 
 #include <unknwn.h>
 
+#include "ComObject.h"
+
 namespace usercontrol {
 
 using CreateInstanceFunction = HRESULT (*)(REFIID riid, void** ppv) noexcept;
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public common::ComObject<ClassFactory, IClassFactory> {
  public:
   // The new factory, with one reference, or nullptr when out of memory.
   static ClassFactory* Create(CreateInstanceFunction create) noexcept;
+  static const QITAB* Interfaces() noexcept;
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
-  STDMETHODIMP_(ULONG) AddRef() noexcept override;
-  STDMETHODIMP_(ULONG) Release() noexcept override;
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept override;
   STDMETHODIMP LockServer(BOOL lock) noexcept override;
 
  private:
-  explicit ClassFactory(CreateInstanceFunction create) noexcept;
-  ~ClassFactory();
+  explicit ClassFactory(CreateInstanceFunction create) noexcept : create_(create) {}
+  ~ClassFactory() override = default;
 
-  LONG refs_ = 1;
   CreateInstanceFunction create_;
 };
 

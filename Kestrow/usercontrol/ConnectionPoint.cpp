@@ -3,26 +3,17 @@
 #include <algorithm>
 #include <new>
 
-#include "usercontrol/ComResult.h"
+#include "ComResult.h"
 #include "usercontrol/Enumerator.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace usercontrol {
 
-STDMETHODIMP ConnectionPoint::QueryInterface(REFIID riid, void** ppv) noexcept {
-  RETURN_IF_NULL(ppv);
-  *ppv = nullptr;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IConnectionPoint)) {
-    *ppv = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
-  }
-  return E_NOINTERFACE;
+const QITAB* ConnectionPoint::Interfaces() noexcept {
+  static const QITAB table[] = {QITABENT(ConnectionPoint, IConnectionPoint), {}};
+  return table;
 }
-
-STDMETHODIMP_(ULONG) ConnectionPoint::AddRef() noexcept { return container_->AddRef(); }
-STDMETHODIMP_(ULONG) ConnectionPoint::Release() noexcept { return container_->Release(); }
 
 STDMETHODIMP ConnectionPoint::GetConnectionInterface(IID* iid) noexcept {
   RETURN_IF_NULL(iid);

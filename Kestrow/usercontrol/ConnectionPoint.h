@@ -9,20 +9,16 @@
 #include <utility>
 #include <vector>
 
+#include "ComObject.h"
+
 namespace usercontrol {
 
-class ConnectionPoint final : public IConnectionPoint {
+// The point lives inside its container and shares the container's reference count.
+class ConnectionPoint final : public common::ComPart<ConnectionPoint, IConnectionPoint> {
  public:
-  // The point lives inside its container and shares the container's reference count.
   ConnectionPoint(IConnectionPointContainer* container, const IID& eventsIid) noexcept
-      : container_(container), iid_(eventsIid) {}
-  ConnectionPoint(const ConnectionPoint&) = delete;
-  ConnectionPoint& operator=(const ConnectionPoint&) = delete;
-
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
-  STDMETHODIMP_(ULONG) AddRef() noexcept override;
-  STDMETHODIMP_(ULONG) Release() noexcept override;
+      : ComPart(container), container_(container), iid_(eventsIid) {}
+  static const QITAB* Interfaces() noexcept;
 
   // IConnectionPoint
   STDMETHODIMP GetConnectionInterface(IID* iid) noexcept override;

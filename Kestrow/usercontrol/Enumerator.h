@@ -7,6 +7,8 @@
 #include <new>
 #include <vector>
 
+#include "ComObject.h"
+
 namespace usercontrol {
 
 // How an item is handed out: an interface pointer, or a CONNECTDATA whose pUnk is counted.
@@ -20,8 +22,14 @@ inline void ReleaseItem(const CONNECTDATA& item) noexcept {
 }
 
 template <class IEnum, class Item>
-class Enumerator final : public IEnum {
+class Enumerator final : public common::ComObject<Enumerator<IEnum, Item>, IEnum> {
  public:
+  static const QITAB* Interfaces() noexcept {
+    static const QITAB table[] = {
+        {&__uuidof(IEnum), static_cast<int>(OFFSETOFCLASS(IEnum, Enumerator))}, {}};
+    return table;
+  }
+
   static HRESULT Create(const std::vector<Item>& items, IEnum** out) noexcept try {
     auto* e = new (std::nothrow) Enumerator(items, 0);
     if (!e) return E_OUTOFMEMORY;
@@ -29,23 +37,6 @@ class Enumerator final : public IEnum {
     return S_OK;
   } catch (...) {
     return E_OUTOFMEMORY;
-  }
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, __uuidof(IEnum))) {
-      return E_NOINTERFACE;
-    }
-    *ppv = static_cast<IEnum*>(this);
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() noexcept override { return InterlockedIncrement(&refs_); }
-  STDMETHODIMP_(ULONG) Release() noexcept override {
-    ULONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
   }
 
   STDMETHODIMP Next(ULONG count, Item* out, ULONG* fetched) noexcept override {
@@ -82,11 +73,10 @@ class Enumerator final : public IEnum {
   Enumerator(const std::vector<Item>& items, size_t next) : items_(items), next_(next) {
     for (const auto& item : items_) AddRefItem(item);
   }
-  ~Enumerator() {
+  ~Enumerator() override {
     for (const auto& item : items_) ReleaseItem(item);
   }
 
-  LONG refs_ = 1;
   std::vector<Item> items_;
   size_t next_;
 };

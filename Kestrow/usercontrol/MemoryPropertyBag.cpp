@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <new>
 
-#include "usercontrol/ComResult.h"
+#include "ComResult.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -188,14 +188,13 @@ HRESULT ReadEntryValue(IStream* stream, uint32_t version, VARIANT* value,
 
 }  // namespace
 
-STDMETHODIMP MemoryPropertyBag::QueryInterface(REFIID riid, void** ppv) noexcept {
-  RETURN_IF_NULL(ppv);
-  *ppv = nullptr;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, __uuidof(IPropertyBag))) {
-    *ppv = static_cast<IPropertyBag*>(this);
-    return S_OK;
-  }
-  return E_NOINTERFACE;
+Microsoft::WRL::ComPtr<MemoryPropertyBag> MemoryPropertyBag::Create() noexcept {
+  return common::Adopt(new (std::nothrow) MemoryPropertyBag);
+}
+
+const QITAB* MemoryPropertyBag::Interfaces() noexcept {
+  static const QITAB table[] = {QITABENT(MemoryPropertyBag, IPropertyBag), {}};
+  return table;
 }
 
 MemoryPropertyBag::Entry* MemoryPropertyBag::Find(LPCOLESTR name) noexcept {

@@ -12,20 +12,19 @@
 #include <string>
 #include <vector>
 
-#include "usercontrol/Handles.h"
+#include <wrl/client.h>
+
+#include "ComObject.h"
+#include "Handles.h"
 
 namespace usercontrol {
 
-class MemoryPropertyBag final : public IPropertyBag {
+class MemoryPropertyBag final : public common::ComObject<MemoryPropertyBag, IPropertyBag> {
  public:
-  MemoryPropertyBag() noexcept = default;
-  MemoryPropertyBag(const MemoryPropertyBag&) = delete;
-  MemoryPropertyBag& operator=(const MemoryPropertyBag&) = delete;
-
-  // Used on the stack by its owner: the reference count is not what keeps it alive.
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
-  STDMETHODIMP_(ULONG) AddRef() noexcept override { return 2; }
-  STDMETHODIMP_(ULONG) Release() noexcept override { return 1; }
+  // A counted object, so a control that keeps the bag it was handed keeps it alive; nullptr
+  // when out of memory.
+  static Microsoft::WRL::ComPtr<MemoryPropertyBag> Create() noexcept;
+  static const QITAB* Interfaces() noexcept;
 
   STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog* log) noexcept override;
   STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) noexcept override;
@@ -35,6 +34,9 @@ class MemoryPropertyBag final : public IPropertyBag {
   HRESULT LoadFrom(IStream* stream) noexcept;
 
  private:
+  MemoryPropertyBag() noexcept = default;
+  ~MemoryPropertyBag() override = default;
+
   struct Entry {
     std::wstring name;
     UniqueVariant value;

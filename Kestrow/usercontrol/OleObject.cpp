@@ -2,7 +2,7 @@
 // IOleControl and drawing for hosts (IViewObject2).
 #include <new>
 
-#include "usercontrol/ComResult.h"
+#include "ComResult.h"
 #include "usercontrol/Units.h"
 #include "usercontrol/UserControl.h"
 

@@ -3,7 +3,7 @@
 // own ReadProperties / WriteProperties see one bag, with the extent added by the base.
 #include <new>
 
-#include "usercontrol/ComResult.h"
+#include "ComResult.h"
 #include "usercontrol/MemoryPropertyBag.h"
 #include "usercontrol/UserControl.h"
 
@@ -69,18 +69,20 @@ STDMETHODIMP UserControl::IsDirty() noexcept { return dirty_ ? S_OK : S_FALSE; }
 STDMETHODIMP UserControl::Load(LPSTREAM stream) noexcept {
   RETURN_IF_NULL(stream);
   if (initialized_ && !implicitlyInitialized_) return E_UNEXPECTED;
-  MemoryPropertyBag bag;
-  RETURN_IF_FAILED(bag.LoadFrom(stream));
+  auto bag = MemoryPropertyBag::Create();
+  if (!bag) return E_OUTOFMEMORY;
+  RETURN_IF_FAILED(bag->LoadFrom(stream));
   initialized_ = true;
   implicitlyInitialized_ = false;
-  return LoadFromBag(&bag, nullptr);
+  return LoadFromBag(bag.Get(), nullptr);
 }
 
 STDMETHODIMP UserControl::Save(LPSTREAM stream, BOOL clearDirty) noexcept {
   RETURN_IF_NULL(stream);
-  MemoryPropertyBag bag;
-  RETURN_IF_FAILED(SaveToBag(&bag));
-  RETURN_IF_FAILED(bag.SaveTo(stream));
+  auto bag = MemoryPropertyBag::Create();
+  if (!bag) return E_OUTOFMEMORY;
+  RETURN_IF_FAILED(SaveToBag(bag.Get()));
+  RETURN_IF_FAILED(bag->SaveTo(stream));
   if (clearDirty) dirty_ = false;
   return S_OK;
 }
@@ -91,9 +93,10 @@ STDMETHODIMP UserControl::GetSizeMax(ULARGE_INTEGER* size) noexcept {
   // The exact size of what Save would write now.
   Microsoft::WRL::ComPtr<IStream> stream;
   RETURN_IF_FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream));
-  MemoryPropertyBag bag;
-  RETURN_IF_FAILED(SaveToBag(&bag));
-  RETURN_IF_FAILED(bag.SaveTo(stream.Get()));
+  auto bag = MemoryPropertyBag::Create();
+  if (!bag) return E_OUTOFMEMORY;
+  RETURN_IF_FAILED(SaveToBag(bag.Get()));
+  RETURN_IF_FAILED(bag->SaveTo(stream.Get()));
   LARGE_INTEGER zero{};
   return stream->Seek(zero, STREAM_SEEK_CUR, size);
 }

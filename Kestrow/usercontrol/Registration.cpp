@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "usercontrol/ComResult.h"
-#include "usercontrol/Handles.h"
+#include "ComResult.h"
+#include "Handles.h"
 #include "usercontrol/Module.h"
 
 namespace usercontrol {

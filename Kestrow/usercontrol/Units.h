@@ -4,28 +4,20 @@
 
 #include <windows.h>
 
-#include "usercontrol/Handles.h"
+#include "ScreenDpi.h"
 
 namespace usercontrol {
 
 inline LONG TwipsToHimetric(LONG twips) noexcept { return MulDiv(twips, 2540, 1440); }
 inline LONG HimetricToTwips(LONG himetric) noexcept { return MulDiv(himetric, 1440, 2540); }
 
-inline SIZE ScreenDpi() noexcept {
-  SIZE dpi{96, 96};
-  if (UniqueScreenDc dc{GetDC(nullptr)}) {
-    dpi = {GetDeviceCaps(dc.get(), LOGPIXELSX), GetDeviceCaps(dc.get(), LOGPIXELSY)};
-  }
-  return dpi;
-}
-
 inline SIZE HimetricToPixels(SIZEL himetric) noexcept {
-  SIZE dpi = ScreenDpi();
+  SIZE dpi = common::ScreenDpi();
   return {MulDiv(himetric.cx, dpi.cx, 2540), MulDiv(himetric.cy, dpi.cy, 2540)};
 }
 
 inline SIZEL PixelsToHimetric(SIZE pixels) noexcept {
-  SIZE dpi = ScreenDpi();
+  SIZE dpi = common::ScreenDpi();
   return {MulDiv(pixels.cx, 2540, dpi.cx), MulDiv(pixels.cy, 2540, dpi.cy)};
 }
 

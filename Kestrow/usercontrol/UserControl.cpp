@@ -5,7 +5,8 @@
 
 #include <shlwapi.h>
 
-#include "usercontrol/ComResult.h"
+#include "ComResult.h"
+#include "WindowClass.h"
 #include "usercontrol/Enumerator.h"
 #include "usercontrol/Module.h"
 #include "usercontrol/Units.h"
@@ -20,13 +21,8 @@ constexpr wchar_t kWindowClass[] = L"UserControlWindow";
 // The window's extra bytes hold the object, so that GWLP_USERDATA stays free for the control.
 constexpr int kObjectSlot = 0;
 
-// Registered once per process however many threads create their first controls at once: a
-// class another thread registered first is as good as our own.
 bool RegisterWindowClass(WNDPROC proc) noexcept {
   WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof(wc);
-  if (GetClassInfoExW(ModuleInstance(), kWindowClass, &wc)) return true;
-  wc = {};
   wc.cbSize = sizeof(wc);
   wc.style = CS_DBLCLKS;
   wc.cbWndExtra = sizeof(LONG_PTR);
@@ -35,7 +31,7 @@ bool RegisterWindowClass(WNDPROC proc) noexcept {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kWindowClass;
   wc.lpfnWndProc = proc;
-  return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return common::RegisterWindowClass(wc);
 }
 
 }  // namespace
@@ -44,7 +40,6 @@ void UnregisterWindowClass() noexcept { UnregisterClassW(kWindowClass, ModuleIns
 
 UserControl::UserControl(const ControlClass& cls) noexcept
     : class_(cls), events_(this, *cls.eventsIid), propertyNotify_(this, IID_IPropertyNotifySink) {
-  ModuleAddRef();
   CreateOleAdviseHolder(&adviseHolder_);
   if (RegisterWindowClass(&UserControl::WindowProc)) {
     // Parked as a hidden top-level window until a host activates the control in place.
@@ -57,7 +52,6 @@ UserControl::~UserControl() {
   events_.Clear();
   propertyNotify_.Clear();
   window_.reset();
-  ModuleRelease();
 }
 
 // WM_NCCREATE stores the object before any other message needs it; WM_NCDESTROY forgets it.
@@ -109,48 +103,6 @@ void UserControl::PaintSurface(HDC dc, int width, int height) noexcept {
     }
   }
   Paint(dc, width, height);
-}
-
-// --- IUnknown ------------------------------------------------------------------------------
-
-HRESULT UserControl::QueryInterfaceBase(REFIID riid, void** ppv) noexcept {
-  // The first entry answers IUnknown, so every interface leads back to one identity.
-  static const QITAB table[] = {
-      QITABENT(UserControl, IOleObject),
-      QITABENT(UserControl, IOleInPlaceObject),
-      QITABENTMULTI(UserControl, IOleWindow, IOleInPlaceObject),
-      QITABENT(UserControl, IOleControl),
-      QITABENT(UserControl, IPersistPropertyBag),
-      QITABENT(UserControl, IPersistStreamInit),
-      QITABENTMULTI(UserControl, IPersist, IPersistStreamInit),
-      QITABENT(UserControl, IViewObject2),
-      QITABENTMULTI(UserControl, IViewObject, IViewObject2),
-      QITABENT(UserControl, IConnectionPointContainer),
-      QITABENT(UserControl, IProvideClassInfo2),
-      QITABENTMULTI(UserControl, IProvideClassInfo, IProvideClassInfo2),
-      {&IID_ICategorizeProperties,
-       static_cast<int>(OFFSETOFCLASS(ICategorizeProperties, UserControl))},
-      // No IObjectSafety, on purpose: the control shows shell icons and loads pictures from
-      // saved data, so it claims to be neither safe for scripting nor safe for
-      // initialization, and a browser must not run it from untrusted pages.
-      {nullptr, 0},
-  };
-  return QISearch(this, table, riid, ppv);
-}
-
-ULONG UserControl::AddRefBase() noexcept { return InterlockedIncrement(&refs_); }
-
-bool UserControl::TryAddRef() noexcept {
-  for (LONG refs = refs_; refs > 0; refs = refs_) {
-    if (InterlockedCompareExchange(&refs_, refs + 1, refs) == refs) return true;
-  }
-  return false;
-}
-
-ULONG UserControl::ReleaseBase() noexcept {
-  ULONG refs = InterlockedDecrement(&refs_);
-  if (refs == 0) delete this;
-  return refs;
 }
 
 // --- Services for the control ----------------------------------------------------------------
@@ -226,31 +178,33 @@ void UserControl::ViewChanged() noexcept {
 
 // --- Type information ----------------------------------------------------------------------
 
-HRESULT UserControl::TypeInfoOf(const GUID& guid, ITypeInfo** info) noexcept try {
+HRESULT UserControl::TypeInfoOf(const GUID& guid, ITypeInfo** info) noexcept {
   RETURN_IF_NULL(info);
   *info = nullptr;
-  if (!typeLib_) {
-    // The type library is the module's own resource TYPELIB 1; nothing needs registering.
-    RETURN_IF_FAILED(LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, &typeLib_));
-  }
-  return typeLib_->GetTypeInfoOfGuid(guid, info);
+  ComPtr<ITypeLib> lib;
+  RETURN_IF_FAILED(ModuleTypeLib(&lib));
+  return lib->GetTypeInfoOfGuid(guid, info);
 }
-CATCH_RETURN()
 
 HRESULT UserControl::DualTypeInfo(ITypeInfo** info) noexcept {
-  ComPtr<ITypeInfo> dispatch;
-  RETURN_IF_FAILED(TypeInfoOf(*class_.dispatchIid, &dispatch));
-  TYPEATTR* attr = nullptr;
-  RETURN_IF_FAILED(dispatch->GetTypeAttr(&attr));
-  const bool isDispatch = attr->typekind == TKIND_DISPATCH;
-  dispatch->ReleaseTypeAttr(attr);
-  if (!isDispatch) {
-    *info = dispatch.Detach();
-    return S_OK;
+  RETURN_IF_NULL(info);
+  *info = nullptr;
+  if (!dualInfo_) {
+    ComPtr<ITypeInfo> dispatch;
+    RETURN_IF_FAILED(TypeInfoOf(*class_.dispatchIid, &dispatch));
+    TYPEATTR* attr = nullptr;
+    RETURN_IF_FAILED(dispatch->GetTypeAttr(&attr));
+    const bool isDispatch = attr->typekind == TKIND_DISPATCH;
+    dispatch->ReleaseTypeAttr(attr);
+    if (isDispatch) {
+      HREFTYPE ref = 0;
+      RETURN_IF_FAILED(dispatch->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref));
+      RETURN_IF_FAILED(dispatch->GetRefTypeInfo(ref, &dualInfo_));
+    } else {
+      dualInfo_ = std::move(dispatch);
+    }
   }
-  HREFTYPE ref = 0;
-  RETURN_IF_FAILED(dispatch->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref));
-  return dispatch->GetRefTypeInfo(ref, info);
+  return dualInfo_.CopyTo(info);
 }
 
 // --- IProvideClassInfo2 ----------------------------------------------------------------------

@@ -10,10 +10,11 @@
 #include <olectl.h>
 #include <wrl/client.h>
 
+#include "ComObject.h"
+#include "Handles.h"
 #include "usercontrol/CategorizeProperties.h"
 #include "usercontrol/ConnectionPoint.h"
 #include "usercontrol/ControlClass.h"
-#include "usercontrol/Handles.h"
 #include "usercontrol/PropertyBag.h"
 
 namespace usercontrol {
@@ -21,7 +22,10 @@ namespace usercontrol {
 // Removes the controls' window class; for the module's unload.
 void UnregisterWindowClass() noexcept;
 
-class UserControl : public IOleObject,
+// The reference count is a base of its own (RefCount) so that it outlives this class's
+// destructor: the teardown still asks Going() while sinks and the window let go.
+class UserControl : public common::RefCount,
+                    public IOleObject,
                     public IOleInPlaceObject,
                     public IOleControl,
                     public IPersistPropertyBag,
@@ -140,16 +144,12 @@ class UserControl : public IOleObject,
   int ScaleHeight() const noexcept;
   void FireEvent(DISPID dispid, DISPPARAMS& params) noexcept;
 
-  // Shared by UserControlWithDual: reference count, interface table, dispatch.
-  HRESULT QueryInterfaceBase(REFIID riid, void** ppv) noexcept;
-  ULONG AddRefBase() noexcept;
-  ULONG ReleaseBase() noexcept;
-  // A reference for a caller that is not a COM client (a window message); never takes one on
-  // an object whose count already reached 0, which is being destroyed.
-  bool TryAddRef() noexcept;
-  bool Going() const noexcept { return refs_ == 0; }
+  // Shared by UserControlWithDual: the interface table and dispatch.
+  template <class Derived>
+  static const QITAB* InterfacesOf() noexcept;
   HRESULT TypeInfoOf(const GUID& guid, ITypeInfo** info) noexcept;
-  // The vtable half of the dual interface, which ITypeInfo::Invoke calls through.
+  // The vtable half of the dual interface, which ITypeInfo::Invoke calls through; looked up
+  // once per object in the module's type library.
   HRESULT DualTypeInfo(ITypeInfo** info) noexcept;
   const ControlClass& Class() const noexcept { return class_; }
 
@@ -175,7 +175,6 @@ class UserControl : public IOleObject,
   HRESULT SaveToBag(IPropertyBag* bag) noexcept;
 
   const ControlClass& class_;
-  LONG refs_ = 1;
   UniqueHwnd window_;
   SIZEL extent_{};  // HIMETRIC
   bool dirty_ = false;
@@ -191,9 +190,36 @@ class UserControl : public IOleObject,
   Microsoft::WRL::ComPtr<IAdviseSink> viewSink_;
   DWORD viewAspects_ = 0;
   DWORD viewAdvf_ = 0;
-  Microsoft::WRL::ComPtr<ITypeLib> typeLib_;
+  Microsoft::WRL::ComPtr<ITypeInfo> dualInfo_;
   ConnectionPoint events_;
   ConnectionPoint propertyNotify_;
 };
+
+// The first entry answers IUnknown, so every interface leads back to one identity. Derived
+// adds its dual interface through Alias.
+template <class Derived>
+const QITAB* UserControl::InterfacesOf() noexcept {
+  static const QITAB table[] = {
+      QITABENT(Derived, IOleObject),
+      QITABENT(Derived, IOleInPlaceObject),
+      QITABENTMULTI(Derived, IOleWindow, IOleInPlaceObject),
+      QITABENT(Derived, IOleControl),
+      QITABENT(Derived, IPersistPropertyBag),
+      QITABENT(Derived, IPersistStreamInit),
+      QITABENTMULTI(Derived, IPersist, IPersistStreamInit),
+      QITABENT(Derived, IViewObject2),
+      QITABENTMULTI(Derived, IViewObject, IViewObject2),
+      QITABENT(Derived, IConnectionPointContainer),
+      QITABENT(Derived, IProvideClassInfo2),
+      QITABENTMULTI(Derived, IProvideClassInfo, IProvideClassInfo2),
+      {&IID_ICategorizeProperties, static_cast<int>(OFFSETOFCLASS(ICategorizeProperties, Derived))},
+      QITABENT(Derived, IDispatch),
+      // No IObjectSafety, on purpose: the control shows shell icons and loads pictures from
+      // saved data, so it claims to be neither safe for scripting nor safe for
+      // initialization, and a browser must not run it from untrusted pages.
+      {nullptr, 0},
+  };
+  return table;
+}
 
 }  // namespace usercontrol

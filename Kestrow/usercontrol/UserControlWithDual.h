@@ -7,20 +7,17 @@
 namespace usercontrol {
 
 template <class Dual>
-class UserControlWithDual : public UserControl, public Dual {
+class UserControlWithDual : public common::ComObject<UserControlWithDual<Dual>, UserControl, Dual> {
+  using Base = common::ComObject<UserControlWithDual<Dual>, UserControl, Dual>;
+
  public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (IsEqualIID(riid, *Class().dispatchIid) || IsEqualIID(riid, IID_IDispatch)) {
-      *ppv = static_cast<Dual*>(this);
-      AddRef();
-      return S_OK;
-    }
-    return QueryInterfaceBase(riid, ppv);
+  static const QITAB* Interfaces() noexcept {
+    return UserControl::InterfacesOf<UserControlWithDual>();
   }
-  STDMETHODIMP_(ULONG) AddRef() noexcept override { return AddRefBase(); }
-  STDMETHODIMP_(ULONG) Release() noexcept override { return ReleaseBase(); }
+  // The dual interface by its own IID is the IDispatch entry: one pointer for both.
+  const IID& Alias(REFIID riid) const noexcept {
+    return IsEqualIID(riid, *this->Class().dispatchIid) ? IID_IDispatch : riid;
+  }
 
   STDMETHODIMP GetTypeInfoCount(UINT* count) noexcept override {
     if (!count) return E_POINTER;
@@ -31,27 +28,27 @@ class UserControlWithDual : public UserControl, public Dual {
     if (!info) return E_POINTER;
     *info = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
-    return DualTypeInfo(info);
+    return this->DualTypeInfo(info);
   }
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                              DISPID* ids) noexcept override {
     Microsoft::WRL::ComPtr<ITypeInfo> info;
-    HRESULT hr = DualTypeInfo(&info);
+    HRESULT hr = this->DualTypeInfo(&info);
     if (FAILED(hr)) return hr;
     return info->GetIDsOfNames(names, count, ids);
   }
   STDMETHODIMP Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                       VARIANT* result, EXCEPINFO* excep, UINT* argErr) noexcept override {
     if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    InitializeIfNeeded();
+    this->InitializeIfNeeded();
     Microsoft::WRL::ComPtr<ITypeInfo> info;
-    HRESULT hr = DualTypeInfo(&info);
+    HRESULT hr = this->DualTypeInfo(&info);
     if (FAILED(hr)) return hr;
     return info->Invoke(static_cast<Dual*>(this), dispid, flags, params, result, excep, argErr);
   }
 
  protected:
-  explicit UserControlWithDual(const ControlClass& cls) noexcept : UserControl(cls) {}
+  explicit UserControlWithDual(const ControlClass& cls) noexcept : Base(cls) {}
 };
 
 }  // namespace usercontrol

@@ -5,6 +5,10 @@
 #include <cwchar>
 #include <new>
 
+#include "ComObject.h"
+#include "PictureFromIcon.h"
+#include "ScreenDpi.h"
+
 namespace forms {
 
 namespace {
@@ -32,21 +36,20 @@ LONG PixelsToHimetric(LONG pixels, int dpi) noexcept { return MulDiv(pixels, 254
 bool ReadExtent(const AxProperties& props, const wchar_t* name, LONG& out) {
   const VARIANT* v = props.Find(name);
   if (!v) return false;
-  ComVariant asInt;
+  UniqueVariant asInt;
   if (FAILED(VariantChangeType(asInt.put(), const_cast<VARIANT*>(v), 0, VT_I4))) return false;
-  out = asInt.get().lVal;
+  out = asInt->lVal;
   return true;
 }
 
 // The property bag a control loads from. It owns a copy of the values, so it stays valid
 // however long the control keeps it; what the control writes stays in that copy.
-class AxPropertyBag final : public IPropertyBag {
+class AxPropertyBag final : public common::ComObject<AxPropertyBag, IPropertyBag> {
  public:
   static HRESULT Create(const AxProperties& from, IPropertyBag** bag) noexcept {
     if (!bag) return E_POINTER;
     *bag = nullptr;
-    ComPtr<AxPropertyBag> object;
-    *object.GetAddressOf() = new (std::nothrow) AxPropertyBag;  // its first reference
+    ComPtr<AxPropertyBag> object = common::Adopt(new (std::nothrow) AxPropertyBag);
     if (!object) return E_OUTOFMEMORY;
     HRESULT hr = object->values_.CopyFrom(from);
     if (FAILED(hr)) return hr;
@@ -54,19 +57,9 @@ class AxPropertyBag final : public IPropertyBag {
     return S_OK;
   }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) noexcept override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != __uuidof(IPropertyBag)) return E_NOINTERFACE;
-    *ppv = static_cast<IPropertyBag*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() noexcept override { return InterlockedIncrement(&refs_); }
-  ULONG STDMETHODCALLTYPE Release() noexcept override {
-    LONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
+  static const QITAB* Interfaces() noexcept {
+    static const QITAB table[] = {QITABENT(AxPropertyBag, IPropertyBag), {}};
+    return table;
   }
 
   // A value asked for as VT_EMPTY comes as stored; any other type is converted, and a
@@ -78,13 +71,13 @@ class AxPropertyBag final : public IPropertyBag {
     if (!stored) return E_INVALIDARG;
     // Only the type of *value counts on input; its other fields may hold anything.
     VARTYPE want = value->vt;
-    ComVariant out;
+    UniqueVariant out;
     // MinGW declares the sources without const; neither function changes them.
     VARIANT* source = const_cast<VARIANT*>(stored);
     HRESULT hr = want == VT_EMPTY ? VariantCopy(out.put(), source)
                                   : VariantChangeType(out.put(), source, 0, want);
     if (FAILED(hr)) return hr;
-    *value = out.Detach();
+    *value = out.release();
     return S_OK;
   }
 
@@ -95,9 +88,8 @@ class AxPropertyBag final : public IPropertyBag {
 
  private:
   AxPropertyBag() = default;
-  ~AxPropertyBag() = default;
+  ~AxPropertyBag() override = default;
 
-  LONG refs_ = 1;
   AxProperties values_;
 };
 
@@ -106,8 +98,8 @@ class AxPropertyBag final : public IPropertyBag {
 // AxProperties
 
 HRESULT AxProperties::Set(std::wstring_view name, const VARIANT& value) {
-  ComVariant copy;
-  HRESULT hr = ComVariant::Copy(value, copy);
+  UniqueVariant copy;
+  HRESULT hr = copy.CopyFrom(value);
   if (FAILED(hr)) return hr;
   try {
     for (Entry& e : entries_) {
@@ -140,28 +132,20 @@ HRESULT AxProperties::SetInt(std::wstring_view name, LONG value) {
 }
 
 HRESULT AxProperties::SetText(std::wstring_view name, std::wstring_view value) {
-  ComVariant v;
-  v.get().vt = VT_BSTR;
-  v.get().bstrVal = SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
-  if (!v.get().bstrVal) return E_OUTOFMEMORY;
-  return Set(name, v.get());
+  UniqueVariant v;
+  v->vt = VT_BSTR;
+  v->bstrVal = SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
+  if (!v->bstrVal) return E_OUTOFMEMORY;
+  return Set(name, *v.get());
 }
 
 HRESULT AxProperties::SetPicture(std::wstring_view name, HICON icon) {
   if (!icon) return E_INVALIDARG;
   HICON copy = CopyIcon(icon);
   if (!copy) return HRESULT_FROM_WIN32(GetLastError());
-  PICTDESC desc = {};
-  desc.cbSizeofstruct = sizeof(desc);
-  desc.picType = PICTYPE_ICON;
-  desc.icon.hicon = copy;
   ComPtr<IPictureDisp> picture;
-  HRESULT hr = OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE,
-                                        reinterpret_cast<void**>(picture.GetAddressOf()));
-  if (FAILED(hr)) {
-    DestroyIcon(copy);
-    return hr;
-  }
+  HRESULT hr = common::PictureFromIcon(copy, &picture);  // owns the copy either way
+  if (FAILED(hr)) return hr;
   VARIANT v;
   VariantInit(&v);
   v.vt = VT_DISPATCH;
@@ -171,13 +155,13 @@ HRESULT AxProperties::SetPicture(std::wstring_view name, HICON icon) {
 
 const VARIANT* AxProperties::Find(std::wstring_view name) const noexcept {
   for (const Entry& e : entries_)
-    if (SameName(e.name, name)) return &e.value.get();
+    if (SameName(e.name, name)) return e.value.get();
   return nullptr;
 }
 
 HRESULT AxProperties::CopyFrom(const AxProperties& from) {
   for (const Entry& e : from.entries_) {
-    HRESULT hr = Set(e.name, e.value.get());
+    HRESULT hr = Set(e.name, *e.value.get());
     if (FAILED(hr)) return hr;
   }
   return S_OK;
@@ -189,31 +173,19 @@ HRESULT AxProperties::CreateBag(IPropertyBag** bag) const noexcept {
 
 // The event sink: the control's connection point calls it; it hands each event to the
 // host while the host is attached, and to nobody after Destroy.
-class AxEventSink final : public IDispatch {
+class AxEventSink final : public common::ComObject<AxEventSink, IDispatch> {
  public:
   static ComPtr<AxEventSink> Create(AxHost* host, const IID& events) noexcept {
-    ComPtr<AxEventSink> sink;
-    *sink.GetAddressOf() = new (std::nothrow) AxEventSink(host, events);  // its first reference
-    return sink;
+    return common::Adopt(new (std::nothrow) AxEventSink(host, events));
   }
+  static const QITAB* Interfaces() noexcept {
+    static const QITAB table[] = {QITABENT(AxEventSink, IDispatch), {}};
+    return table;
+  }
+  // The connection point asks for the event interface itself: that is this IDispatch.
+  const IID& Alias(REFIID riid) const noexcept { return riid == events_ ? IID_IDispatch : riid; }
 
   void Detach() noexcept { host_ = nullptr; }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) noexcept override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    // The connection point asks for the event interface itself: that is this IDispatch.
-    if (riid != IID_IUnknown && riid != IID_IDispatch && riid != events_) return E_NOINTERFACE;
-    *ppv = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() noexcept override { return InterlockedIncrement(&refs_); }
-  ULONG STDMETHODCALLTYPE Release() noexcept override {
-    LONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
-  }
 
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override {
     if (!count) return E_POINTER;
@@ -253,9 +225,8 @@ class AxEventSink final : public IDispatch {
 
  private:
   AxEventSink(AxHost* host, const IID& events) noexcept : host_(host), events_(events) {}
-  ~AxEventSink() = default;
+  ~AxEventSink() override = default;
 
-  LONG refs_ = 1;
   AxHost* host_;
   IID events_;
 };
@@ -387,12 +358,9 @@ HRESULT AxHost::CreateSteps(HWND parent, const std::wstring& progId, const RECT&
   // of its own, so the result does not matter.
   SIZEL extent;
   if (!ReadExtent(props, L"_ExtentX", extent.cx) || !ReadExtent(props, L"_ExtentY", extent.cy)) {
-    HDC screen = GetDC(nullptr);
-    int dpiX = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    int dpiY = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    extent.cx = PixelsToHimetric(rect.right - rect.left, dpiX > 0 ? dpiX : 96);
-    extent.cy = PixelsToHimetric(rect.bottom - rect.top, dpiY > 0 ? dpiY : 96);
+    const SIZE dpi = common::ScreenDpi();
+    extent.cx = PixelsToHimetric(rect.right - rect.left, dpi.cx);
+    extent.cy = PixelsToHimetric(rect.bottom - rect.top, dpi.cy);
   }
   oleObject_->SetExtent(DVASPECT_CONTENT, &extent);
 

@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "Handles.h"
 #include "forms/AxSite.h"
-#include "forms/ComVariant.h"
 
 namespace forms {
 
@@ -51,7 +51,7 @@ class AxProperties {
  private:
   struct Entry {
     std::wstring name;
-    ComVariant value;
+    UniqueVariant value;
   };
   std::vector<Entry> entries_;
 };

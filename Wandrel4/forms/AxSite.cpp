@@ -7,11 +7,7 @@
 namespace forms {
 
 Microsoft::WRL::ComPtr<AxSite> AxSite::Create(HWND parent, const RECT& rect) noexcept {
-  Microsoft::WRL::ComPtr<AxSite> site;
-  // The new object's first reference becomes the pointer's. Not through Attach: MinGW's
-  // ComPtr::Attach adds a reference of its own, which would leak the object.
-  *site.GetAddressOf() = new (std::nothrow) AxSite(parent, rect);
-  return site;
+  return common::Adopt(new (std::nothrow) AxSite(parent, rect));
 }
 
 void AxSite::Attach(IOleInPlaceObject* inPlace) noexcept { inPlace_ = inPlace; }
@@ -22,34 +18,21 @@ void AxSite::Detach() noexcept {
   active_ = false;
 }
 
-HRESULT AxSite::QueryInterface(REFIID riid, void** ppv) noexcept {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  // One static_cast per interface, so no wrong vtable is handed out. IOleWindow comes from
-  // the in-place site and IUnknown from the client site: always the same pointer per IID,
-  // which keeps the object's identity.
-  if (riid == IID_IUnknown || riid == IID_IOleClientSite)
-    *ppv = static_cast<IOleClientSite*>(this);
-  else if (riid == IID_IOleInPlaceSite || riid == IID_IOleWindow)
-    *ppv = static_cast<IOleInPlaceSite*>(this);
-  else if (riid == IID_IOleControlSite)
-    *ppv = static_cast<IOleControlSite*>(this);
-  else if (riid == IID_IOleInPlaceFrame || riid == IID_IOleInPlaceUIWindow)
-    *ppv = static_cast<IOleInPlaceFrame*>(this);
-  else if (riid == IID_IDispatch)
-    *ppv = static_cast<IDispatch*>(this);
-  else
-    return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
-}
-
-ULONG AxSite::AddRef() noexcept { return InterlockedIncrement(&refs_); }
-
-ULONG AxSite::Release() noexcept {
-  ULONG refs = InterlockedDecrement(&refs_);
-  if (refs == 0) delete this;
-  return refs;
+// One static_cast per interface, so no wrong vtable is handed out. IUnknown comes from the
+// client site, IOleWindow from the in-place site and the UI window from the frame: always the
+// same pointer per IID, which keeps the object's identity.
+const QITAB* AxSite::Interfaces() noexcept {
+  static const QITAB table[] = {
+      QITABENT(AxSite, IOleClientSite),
+      QITABENT(AxSite, IOleInPlaceSite),
+      QITABENTMULTI(AxSite, IOleWindow, IOleInPlaceSite),
+      QITABENT(AxSite, IOleControlSite),
+      QITABENT(AxSite, IOleInPlaceFrame),
+      QITABENTMULTI(AxSite, IOleInPlaceUIWindow, IOleInPlaceFrame),
+      QITABENT(AxSite, IDispatch),
+      {},
+  };
+  return table;
 }
 
 // IOleClientSite: the host keeps no documents, monikers or containers of its own.

@@ -8,16 +8,15 @@
 #include <ole2.h>
 #include <wrl/client.h>
 
+#include "ComObject.h"
+
 namespace forms {
 
 // One COM object per hosted control. It knows only its parent window and the control's
 // rectangle; it holds the control's in-place object from Attach to Detach, which breaks the
 // reference cycle between the two when the host lets the control go.
-class AxSite final : public IOleClientSite,
-                     public IOleInPlaceSite,
-                     public IOleControlSite,
-                     public IOleInPlaceFrame,
-                     public IDispatch {
+class AxSite final : public common::ComObject<AxSite, IOleClientSite, IOleInPlaceSite,
+                                              IOleControlSite, IOleInPlaceFrame, IDispatch> {
  public:
   // A new site with one reference, owned by the caller; nullptr when memory runs out.
   static Microsoft::WRL::ComPtr<AxSite> Create(HWND parent, const RECT& rect) noexcept;
@@ -31,10 +30,7 @@ class AxSite final : public IOleClientSite,
   RECT Rect() const noexcept { return rect_; }
   bool InPlaceActive() const noexcept { return active_; }
 
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) noexcept override;
-  ULONG STDMETHODCALLTYPE AddRef() noexcept override;
-  ULONG STDMETHODCALLTYPE Release() noexcept override;
+  static const QITAB* Interfaces() noexcept;
 
   // IOleClientSite
   HRESULT STDMETHODCALLTYPE SaveObject() noexcept override;
@@ -98,9 +94,8 @@ class AxSite final : public IOleClientSite,
 
  private:
   AxSite(HWND parent, const RECT& rect) noexcept : parent_(parent), rect_(rect) {}
-  ~AxSite() = default;
+  ~AxSite() override = default;
 
-  LONG refs_ = 1;
   HWND parent_;
   RECT rect_;
   bool active_ = false;

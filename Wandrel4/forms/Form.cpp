@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "WindowClass.h"
 #include "forms/DialogFont.h"
 #include "forms/Placement.h"
 #include "forms/Twips.h"
@@ -18,14 +19,12 @@ constexpr int kFirstControlId = 100;
 void RegisterFormClass(WNDPROC windowProc) {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
-  if (GetClassInfoExA(GetModuleHandleA(nullptr), kClassName, &wc)) return;
-  wc.cbSize = sizeof wc;
   wc.lpfnWndProc = windowProc;
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;
-  RegisterClassExA(&wc);
+  common::RegisterWindowClass(wc);
 }
 
 // A small gap between a window placed in a corner and the edges of the work area.

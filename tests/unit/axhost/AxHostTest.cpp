@@ -9,7 +9,6 @@
 
 using forms::AxHost;
 using forms::AxProperties;
-using forms::ComVariant;
 using Microsoft::WRL::ComPtr;
 
 namespace {
@@ -66,8 +65,8 @@ bool KestrowBesideUs() {
   if (!KestrowBesideUs()) GTEST_SKIP() << "this build has no Kestrow.ocx"
 #endif
 
-ComVariant GetProperty(IUnknown* object, const wchar_t* name) {
-  ComVariant result;
+UniqueVariant GetProperty(IUnknown* object, const wchar_t* name) {
+  UniqueVariant result;
   ComPtr<IDispatch> disp;
   EXPECT_EQ(object->QueryInterface(IID_PPV_ARGS(&disp)), S_OK);
   if (!disp) return result;
@@ -96,11 +95,11 @@ HRESULT KestrowCanUnloadNow() {
 LONG EventArg(const DISPPARAMS& params, UINT fromLeft) {
   if (fromLeft >= params.cArgs) return -12345;
   VARIANT& arg = params.rgvarg[params.cArgs - 1 - fromLeft];
-  ComVariant value;
+  UniqueVariant value;
   if (FAILED(VariantCopyInd(value.put(), &arg))) return -12345;
-  ComVariant asLong;
-  if (FAILED(VariantChangeType(asLong.put(), &value.get(), 0, VT_I4))) return -12345;
-  return asLong.get().lVal;
+  UniqueVariant asLong;
+  if (FAILED(VariantChangeType(asLong.put(), value.get(), 0, VT_I4))) return -12345;
+  return asLong->lVal;
 }
 
 class KestrowHost : public testing::Test {
@@ -183,18 +182,18 @@ TEST_F(KestrowHost, CreatesThroughTheManifestAndLoadsTheSavedProperties) {
   EXPECT_TRUE(why.empty());
   ASSERT_TRUE(host.Created());
 
-  ComVariant tip = GetProperty(host.Control(), L"TrayTip");
-  ASSERT_EQ(tip.get().vt, VT_BSTR);
-  EXPECT_STREQ(tip.get().bstrVal, L"Wandrel4");
-  ComVariant inTray = GetProperty(host.Control(), L"InTray");
-  ASSERT_EQ(inTray.get().vt, VT_BOOL);
-  EXPECT_EQ(inTray.get().boolVal, VARIANT_TRUE);
+  UniqueVariant tip = GetProperty(host.Control(), L"TrayTip");
+  ASSERT_EQ(tip->vt, VT_BSTR);
+  EXPECT_STREQ(tip->bstrVal, L"Wandrel4");
+  UniqueVariant inTray = GetProperty(host.Control(), L"InTray");
+  ASSERT_EQ(inTray->vt, VT_BOOL);
+  EXPECT_EQ(inTray->boolVal, VARIANT_TRUE);
 
   // The control took the very picture of the saved data.
-  ComVariant picture = GetProperty(host.Control(), L"TrayIcon");
-  ASSERT_EQ(picture.get().vt, VT_DISPATCH);
+  UniqueVariant picture = GetProperty(host.Control(), L"TrayIcon");
+  ASSERT_EQ(picture->vt, VT_DISPATCH);
   ComPtr<IUnknown> held, saved;
-  ASSERT_EQ(picture.get().pdispVal->QueryInterface(IID_PPV_ARGS(&held)), S_OK);
+  ASSERT_EQ(picture->pdispVal->QueryInterface(IID_PPV_ARGS(&held)), S_OK);
   ASSERT_EQ(props.Find(L"TrayIcon")->pdispVal->QueryInterface(IID_PPV_ARGS(&saved)), S_OK);
   EXPECT_EQ(held.Get(), saved.Get());
 
@@ -212,12 +211,12 @@ TEST_F(KestrowHost, WithoutSavedPropertiesTheControlStartsAsNew) {
   REQUIRE_KESTROW();
   AxProperties none;
   ASSERT_EQ(host.Create(parent.get(), kProgId, rect, none), S_OK);
-  ComVariant tip = GetProperty(host.Control(), L"TrayTip");
-  ASSERT_EQ(tip.get().vt, VT_BSTR);
-  EXPECT_STREQ(tip.get().bstrVal, L"VB 5 - Kestrow Control.");
-  ComVariant inTray = GetProperty(host.Control(), L"InTray");
-  ASSERT_EQ(inTray.get().vt, VT_BOOL);
-  EXPECT_EQ(inTray.get().boolVal, VARIANT_FALSE);
+  UniqueVariant tip = GetProperty(host.Control(), L"TrayTip");
+  ASSERT_EQ(tip->vt, VT_BSTR);
+  EXPECT_STREQ(tip->bstrVal, L"VB 5 - Kestrow Control.");
+  UniqueVariant inTray = GetProperty(host.Control(), L"InTray");
+  ASSERT_EQ(inTray->vt, VT_BOOL);
+  EXPECT_EQ(inTray->boolVal, VARIANT_FALSE);
 }
 
 TEST_F(KestrowHost, TheSiteSaysTheHostIsRunningAndKnowsNoOtherAmbient) {
@@ -232,13 +231,13 @@ TEST_F(KestrowHost, TheSiteSaysTheHostIsRunningAndKnowsNoOtherAmbient) {
   ASSERT_EQ(site.As(&ambient), S_OK);
 
   DISPPARAMS none = {};
-  ComVariant userMode;
+  UniqueVariant userMode;
   ASSERT_EQ(ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
                             userMode.put(), nullptr, nullptr),
             S_OK);
-  EXPECT_EQ(userMode.get().vt, VT_BOOL);
-  EXPECT_EQ(userMode.get().boolVal, VARIANT_TRUE);
-  ComVariant other;
+  EXPECT_EQ(userMode->vt, VT_BOOL);
+  EXPECT_EQ(userMode->boolVal, VARIANT_TRUE);
+  UniqueVariant other;
   EXPECT_EQ(ambient->Invoke(DISPID_AMBIENT_LOCALEID, IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
                             other.put(), nullptr, nullptr),
             DISP_E_MEMBERNOTFOUND);

@@ -7,20 +7,19 @@
 #include "forms/AxHost.h"
 
 using forms::AxProperties;
-using forms::ComVariant;
 using Microsoft::WRL::ComPtr;
 
 namespace {
 
 struct ReadResult {
   HRESULT hr;
-  ComVariant value;
+  UniqueVariant value;
 };
 
 ReadResult Read(IPropertyBag* bag, const wchar_t* name, VARTYPE want = VT_EMPTY) {
   ReadResult r;
-  r.value.get().vt = want;
-  r.hr = bag->Read(name, &r.value.get(), nullptr);
+  r.value->vt = want;
+  r.hr = bag->Read(name, r.value.get(), nullptr);
   return r;
 }
 
@@ -41,13 +40,13 @@ HICON MakeIcon() {
 
 LONG PictureLong(IDispatch* picture, DISPID id) {
   DISPPARAMS none = {};
-  ComVariant result;
+  UniqueVariant result;
   EXPECT_EQ(
       picture->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, result.put(), nullptr, nullptr),
       S_OK);
-  ComVariant asLong;
-  EXPECT_EQ(VariantChangeType(asLong.put(), &result.get(), 0, VT_I4), S_OK);
-  return asLong.get().lVal;
+  UniqueVariant asLong;
+  EXPECT_EQ(VariantChangeType(asLong.put(), result.get(), 0, VT_I4), S_OK);
+  return asLong->lVal;
 }
 
 }  // namespace
@@ -61,18 +60,18 @@ TEST(AxProperties, ValuesReadBackWithTheirTypesAndNamesIgnoreCase) {
 
   ReadResult inTray = Read(bag.Get(), L"intray");
   ASSERT_EQ(inTray.hr, S_OK);
-  EXPECT_EQ(inTray.value.get().vt, VT_BOOL);
-  EXPECT_EQ(inTray.value.get().boolVal, VARIANT_TRUE);
+  EXPECT_EQ(inTray.value->vt, VT_BOOL);
+  EXPECT_EQ(inTray.value->boolVal, VARIANT_TRUE);
 
   ReadResult tip = Read(bag.Get(), L"TRAYTIP");
   ASSERT_EQ(tip.hr, S_OK);
-  ASSERT_EQ(tip.value.get().vt, VT_BSTR);
-  EXPECT_STREQ(tip.value.get().bstrVal, L"Wandrel4");
+  ASSERT_EQ(tip.value->vt, VT_BSTR);
+  EXPECT_STREQ(tip.value->bstrVal, L"Wandrel4");
 
   ReadResult extent = Read(bag.Get(), L"_ExtentX");
   ASSERT_EQ(extent.hr, S_OK);
-  EXPECT_EQ(extent.value.get().vt, VT_I4);
-  EXPECT_EQ(extent.value.get().lVal, 900);
+  EXPECT_EQ(extent.value->vt, VT_I4);
+  EXPECT_EQ(extent.value->lVal, 900);
 }
 
 TEST(AxProperties, SettingANameAgainReplacesItsValue) {
@@ -82,7 +81,7 @@ TEST(AxProperties, SettingANameAgainReplacesItsValue) {
   ComPtr<IPropertyBag> bag = BagOf(props);
   ReadResult tip = Read(bag.Get(), L"TrayTip");
   ASSERT_EQ(tip.hr, S_OK);
-  EXPECT_STREQ(tip.value.get().bstrVal, L"second");
+  EXPECT_STREQ(tip.value->bstrVal, L"second");
 }
 
 TEST(AxProperties, AReadConvertsToTheTypeAskedForOrFailsWithoutTouchingTheValue) {
@@ -93,17 +92,17 @@ TEST(AxProperties, AReadConvertsToTheTypeAskedForOrFailsWithoutTouchingTheValue)
 
   ReadResult asText = Read(bag.Get(), L"Count", VT_BSTR);
   ASSERT_EQ(asText.hr, S_OK);
-  ASSERT_EQ(asText.value.get().vt, VT_BSTR);
-  EXPECT_STREQ(asText.value.get().bstrVal, L"900");
+  ASSERT_EQ(asText.value->vt, VT_BSTR);
+  EXPECT_STREQ(asText.value->bstrVal, L"900");
 
   ReadResult asShort = Read(bag.Get(), L"Count", VT_I2);
   ASSERT_EQ(asShort.hr, S_OK);
-  EXPECT_EQ(asShort.value.get().vt, VT_I2);
-  EXPECT_EQ(asShort.value.get().iVal, 900);
+  EXPECT_EQ(asShort.value->vt, VT_I2);
+  EXPECT_EQ(asShort.value->iVal, 900);
 
   ReadResult mismatch = Read(bag.Get(), L"Tip", VT_I4);
   EXPECT_EQ(mismatch.hr, DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(mismatch.value.get().vt, VT_I4);  // left as the caller set it
+  EXPECT_EQ(mismatch.value->vt, VT_I4);  // left as the caller set it
 }
 
 TEST(AxProperties, AnAbsentNameTellsTheControlToTakeItsDefault) {
@@ -112,7 +111,7 @@ TEST(AxProperties, AnAbsentNameTellsTheControlToTakeItsDefault) {
   ComPtr<IPropertyBag> bag = BagOf(props);
   ReadResult missing = Read(bag.Get(), L"TrayIcon");
   EXPECT_EQ(missing.hr, E_INVALIDARG);
-  EXPECT_EQ(missing.value.get().vt, VT_EMPTY);
+  EXPECT_EQ(missing.value->vt, VT_EMPTY);
   EXPECT_EQ(props.Find(L"TrayIcon"), nullptr);
 
   VARIANT v;
@@ -130,18 +129,18 @@ TEST(AxProperties, TheBagIsACopyThatOutlivesAndIgnoresLaterChanges) {
     ASSERT_EQ(props.SetText(L"TrayTip", L"after"), S_OK);
 
     // What a control writes into the bag stays in the bag.
-    ComVariant written;
-    written.get().vt = VT_I4;
-    written.get().lVal = 7;
-    ASSERT_EQ(bag->Write(L"Written", &written.get()), S_OK);
+    UniqueVariant written;
+    written->vt = VT_I4;
+    written->lVal = 7;
+    ASSERT_EQ(bag->Write(L"Written", written.get()), S_OK);
     EXPECT_EQ(props.Find(L"Written"), nullptr);
     ReadResult back = Read(bag.Get(), L"written");
     ASSERT_EQ(back.hr, S_OK);
-    EXPECT_EQ(back.value.get().lVal, 7);
+    EXPECT_EQ(back.value->lVal, 7);
   }
   ReadResult tip = Read(bag.Get(), L"TrayTip");
   ASSERT_EQ(tip.hr, S_OK);
-  EXPECT_STREQ(tip.value.get().bstrVal, L"before");
+  EXPECT_STREQ(tip.value->bstrVal, L"before");
 }
 
 TEST(AxProperties, APictureIsAnIconPictureThatOwnsItsOwnCopy) {
@@ -153,8 +152,8 @@ TEST(AxProperties, APictureIsAnIconPictureThatOwnsItsOwnCopy) {
     ASSERT_EQ(props.SetPicture(L"TrayIcon", icon), S_OK);
     ReadResult read = Read(BagOf(props).Get(), L"TrayIcon");
     ASSERT_EQ(read.hr, S_OK);
-    ASSERT_EQ(read.value.get().vt, VT_DISPATCH);
-    picture = read.value.get().pdispVal;
+    ASSERT_EQ(read.value->vt, VT_DISPATCH);
+    picture = read.value->pdispVal;
   }
   ASSERT_TRUE(picture);
   ASSERT_TRUE(DestroyIcon(icon));

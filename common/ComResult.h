@@ -1,7 +1,10 @@
-// Small helpers for HRESULT plumbing at COM boundaries.
+// The error idiom at COM boundaries: early returns on a failed HRESULT or a null pointer, and
+// a catch that turns an escaping C++ exception into an HRESULT.
 #pragma once
 
 #include <windows.h>
+
+#include <new>
 
 #define RETURN_IF_FAILED(expr)   \
   do {                           \
