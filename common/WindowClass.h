@@ -23,20 +23,23 @@ class ClassRegistrationLock {
   static inline LONG busy_ = 0;
 };
 
-inline bool RegisterWindowClass(const WNDCLASSEXW& wc) noexcept {
-  ClassRegistrationLock lock;
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof existing;
-  if (GetClassInfoExW(wc.hInstance, wc.lpszClassName, &existing)) return true;
-  return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+inline BOOL ClassInfo(HINSTANCE module, LPCWSTR name, WNDCLASSEXW* info) noexcept {
+  return GetClassInfoExW(module, name, info);
 }
+inline BOOL ClassInfo(HINSTANCE module, LPCSTR name, WNDCLASSEXA* info) noexcept {
+  return GetClassInfoExA(module, name, info);
+}
+inline ATOM RegisterClassOf(const WNDCLASSEXW* wc) noexcept { return RegisterClassExW(wc); }
+inline ATOM RegisterClassOf(const WNDCLASSEXA* wc) noexcept { return RegisterClassExA(wc); }
 
-inline bool RegisterWindowClass(const WNDCLASSEXA& wc) noexcept {
+// WNDCLASSEXW or WNDCLASSEXA: true when the class is there to create windows of.
+template <class WindowClassEx>
+bool RegisterWindowClass(const WindowClassEx& wc) noexcept {
   ClassRegistrationLock lock;
-  WNDCLASSEXA existing{};
+  WindowClassEx existing{};
   existing.cbSize = sizeof existing;
-  if (GetClassInfoExA(wc.hInstance, wc.lpszClassName, &existing)) return true;
-  return RegisterClassExA(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  if (ClassInfo(wc.hInstance, wc.lpszClassName, &existing)) return true;
+  return RegisterClassOf(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 }  // namespace common
