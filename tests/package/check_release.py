@@ -82,6 +82,25 @@ def user_path(*parts):
     return os.path.join(users[0], *parts)
 
 
+def version_block(path):
+    """The ProductVersion text of a file's version block, or None without one. The block is
+    stored as UTF-16 in the resources, which neither an installer nor its uninstaller compress."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if "VS_VERSION_INFO".encode("utf-16-le") not in data:
+        return None
+    key = "ProductVersion\0".encode("utf-16-le")
+    at = data.find(key)
+    if at < 0:
+        return None
+    at += len(key)
+    at += at % 4  # the value starts on a 32-bit boundary
+    end = data.find(b"\0\0", at)
+    while end >= 0 and (end - at) % 2:
+        end = data.find(b"\0\0", end + 1)
+    return data[at:end].decode("utf-16-le") if end > at else None
+
+
 def check_zip(package):
     zips = glob.glob(os.path.join(package, "Wandrel-*-win32.zip"))
     if not check(len(zips) == 1, "the package holds one zip"):
@@ -110,6 +129,9 @@ def check_install(installer):
           and entry.get("QuietUninstallString", "").endswith("uninstall.exe\" /S")
           and int(entry.get("EstimatedSize", "0"), 16) > 0, "the Apps entry's values")
     check(hklm_snapshot() == before, "nothing was written under HKLM\\Software")
+    versions = [version_block(installer), version_block(os.path.join(install, "uninstall.exe"))]
+    check(versions[0] and versions == [versions[0]] * 2 and re.fullmatch(r"\d+\.\d+", versions[0]),
+          f"the installer and the uninstaller carry version blocks ({versions})")
 
     # The installed program starts on a first run with its configuration window.
     wine("reg", "delete", SETTINGS, "/f")
