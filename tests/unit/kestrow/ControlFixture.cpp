@@ -1,6 +1,29 @@
 #include "ControlFixture.h"
 
 namespace kestrow_test {
+
+DrawnFace::DrawnFace(IUnknown* control) {
+  HDC screen = GetDC(nullptr);
+  dc_ = CreateCompatibleDC(screen);
+  bitmap_ = CreateCompatibleBitmap(screen, 40, 40);
+  ReleaseDC(nullptr, screen);
+  old_ = SelectObject(dc_, bitmap_);
+  RECT all{0, 0, 40, 40};
+  FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  ComPtr<IViewObject2> view;
+  result_ = control->QueryInterface(IID_PPV_ARGS(&view));
+  RECTL bounds{0, 0, 34, 34};
+  if (SUCCEEDED(result_)) {
+    result_ = view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc_, &bounds, nullptr,
+                         nullptr, 0);
+  }
+}
+
+DrawnFace::~DrawnFace() {
+  SelectObject(dc_, old_);
+  DeleteObject(bitmap_);
+  DeleteDC(dc_);
+}
 namespace {
 
 BOOL CaptureRequest(DWORD message, const mKestrow::NotifyIconRecord* record) noexcept {

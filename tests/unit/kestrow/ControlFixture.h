@@ -21,6 +21,25 @@ struct ShellRequest {
 
 std::vector<ShellRequest>& ControlTest_Requests();
 
+// The control's face as IViewObject::Draw paints it into a 40 x 40 bitmap that was black,
+// within bounds of 34 x 34 pixels at the top left.
+class DrawnFace {
+ public:
+  explicit DrawnFace(IUnknown* control);
+  ~DrawnFace();
+  DrawnFace(const DrawnFace&) = delete;
+  DrawnFace& operator=(const DrawnFace&) = delete;
+
+  HRESULT result() const { return result_; }
+  COLORREF Pixel(int x, int y) const { return GetPixel(dc_, x, y); }
+
+ private:
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  HRESULT result_ = E_FAIL;
+};
+
 class ControlTest : public testing::Test {
  protected:
   void SetUp() override;

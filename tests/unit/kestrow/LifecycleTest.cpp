@@ -367,27 +367,14 @@ TEST_F(Lifecycle, PropertyBrowsersGetEachPropertysCategory) {
 TEST_F(Lifecycle, TheFaceIsTheIconInARaisedFrame) {
   auto control = NewControl();
   InitNew(control.Get());
-  ComPtr<IViewObject2> view;
-  ASSERT_HRESULT_SUCCEEDED(control.As(&view));
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 40, 40);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  RECT all{0, 0, 40, 40};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  RECTL bounds{0, 0, 34, 34};
-  ASSERT_HRESULT_SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds,
-                                      nullptr, nullptr, 0));
+  DrawnFace face(control.Get());
+  ASSERT_HRESULT_SUCCEEDED(face.result());
   // The soft raised outer edge: highlight on the top-left, dark shadow on the bottom-right.
-  EXPECT_EQ(GetPixel(dc, 20, 0), GetSysColor(COLOR_BTNHIGHLIGHT));
-  EXPECT_EQ(GetPixel(dc, 20, 33), GetSysColor(COLOR_3DDKSHADOW));
-  EXPECT_EQ(GetPixel(dc, 36, 36), RGB(0, 0, 0)) << "nothing outside the bounds";
+  EXPECT_EQ(face.Pixel(20, 0), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(face.Pixel(20, 33), GetSysColor(COLOR_3DDKSHADOW));
+  EXPECT_EQ(face.Pixel(36, 36), RGB(0, 0, 0)) << "nothing outside the bounds";
   // The default icon's blue disc shows inside the frame.
-  EXPECT_NE(GetPixel(dc, 16, 6), RGB(0, 0, 0));
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
+  EXPECT_NE(face.Pixel(16, 6), RGB(0, 0, 0));
 }
 
 }  // namespace

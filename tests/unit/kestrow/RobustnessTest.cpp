@@ -443,25 +443,12 @@ TEST_F(Robustness, RemovingTheIconStopsTheRetries) {
 
 TEST_F(Robustness, DrawingPaintsTheWholeFace) {
   auto control = NewControl();
-  ComPtr<IViewObject2> view;
-  ASSERT_HRESULT_SUCCEEDED(control.As(&view));
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 40, 40);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  RECT all{0, 0, 40, 40};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  RECTL bounds{0, 0, 34, 34};
-  ASSERT_HRESULT_SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds,
-                                      nullptr, nullptr, 0));
+  DrawnFace face(control.Get());
+  ASSERT_HRESULT_SUCCEEDED(face.result());
   // Between the 32-pixel icon and the frame the face shows, not the host's pixels.
-  EXPECT_EQ(GetPixel(dc, 32, 16), GetSysColor(COLOR_BTNFACE));
-  EXPECT_EQ(GetPixel(dc, 16, 32), GetSysColor(COLOR_BTNFACE));
-  EXPECT_EQ(GetPixel(dc, 36, 36), RGB(0, 0, 0)) << "nothing outside the bounds";
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
+  EXPECT_EQ(face.Pixel(32, 16), GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(face.Pixel(16, 32), GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(face.Pixel(36, 36), RGB(0, 0, 0)) << "nothing outside the bounds";
 }
 
 TEST_F(Robustness, AFixedSizeObjectRefusesOtherExtents) {
