@@ -7,18 +7,11 @@
 
 namespace forms {
 
-int TwipsToPixelsX(int twips);
-int TwipsToPixelsY(int twips);
-int PixelsToTwipsX(int pixels);
-int PixelsToTwipsY(int pixels);
-
 // At a given DPI (dots per logical inch).
 int TwipsToPixels(int twips, int dpi);
 int PixelsToTwips(int pixels, int dpi);
 
 // The DPI that positions on the desktop go through.
 int SystemDpi();
-// The DPI of the monitor a window is on, where the system tells it, else the system DPI.
-int WindowDpi(HWND window);
 
 }  // namespace forms

@@ -156,8 +156,8 @@ TEST_F(CycleTest, RunWindowLooksAsDesignedAndStaysOnTop) {
   EXPECT_STREQ("Wandrel 4", caption);
   RECT client{};
   GetClientRect(run.hWnd(), &client);
-  EXPECT_EQ(forms::TwipsToPixelsX(1800), client.right);
-  EXPECT_EQ(forms::TwipsToPixelsY(360), client.bottom);
+  EXPECT_EQ(forms::TwipsToPixels(1800, forms::SystemDpi()), client.right);
+  EXPECT_EQ(forms::TwipsToPixels(360, forms::SystemDpi()), client.bottom);
   LONG_PTR ex = GetWindowLongPtrA(run.hWnd(), GWL_EXSTYLE);
   EXPECT_TRUE(ex & WS_EX_TOPMOST);
   EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
@@ -165,7 +165,7 @@ TEST_F(CycleTest, RunWindowLooksAsDesignedAndStaysOnTop) {
   EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
   RECT button{};
   GetWindowRect(run.cmdConfig.hWnd(), &button);
-  EXPECT_EQ(forms::TwipsToPixelsX(735), button.right - button.left);
+  EXPECT_EQ(forms::TwipsToPixels(735, forms::SystemDpi()), button.right - button.left);
 
   // Without a saved place it starts fully on the work area, at its bottom right, where it
   // covers no caption buttons of maximized windows.

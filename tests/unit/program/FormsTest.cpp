@@ -215,14 +215,15 @@ TEST(Forms, SizesComeFromTwipsThroughTheScreenDpi) {
   HDC screen = GetDC(nullptr);
   int dpi = GetDeviceCaps(screen, LOGPIXELSX);
   ReleaseDC(nullptr, screen);
-  EXPECT_EQ(1440 * 2 * dpi / 1440, forms::TwipsToPixelsX(2880));
-  EXPECT_EQ(2880, forms::PixelsToTwipsX(forms::TwipsToPixelsX(2880)));
+  EXPECT_EQ(1440 * 2 * dpi / 1440, forms::TwipsToPixels(2880, forms::SystemDpi()));
+  EXPECT_EQ(2880, forms::PixelsToTwips(forms::TwipsToPixels(2880, forms::SystemDpi()),
+                                       forms::SystemDpi()));
 
   SampleForm form;
   RECT client{};
   GetClientRect(form.hWnd(), &client);
-  EXPECT_EQ(forms::TwipsToPixelsX(3000), client.right);
-  EXPECT_EQ(forms::TwipsToPixelsY(1500), client.bottom);
+  EXPECT_EQ(forms::TwipsToPixels(3000, forms::SystemDpi()), client.right);
+  EXPECT_EQ(forms::TwipsToPixels(1500, forms::SystemDpi()), client.bottom);
   form.SetLeft(1500);
   form.SetTop(-300);
   EXPECT_EQ(1500, form.Left());
