@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Checks the shipped binaries: PE images of the expected machine that import Windows system
-DLLs only and stay within their size limit.
+DLLs only and stay within their size limit; a DLL exports the entry points its callers find
+by name, undecorated and pointing into its code.
 
     check-binaries.py [--x64] FILE[:MAX_KB] ...
 
@@ -17,7 +18,15 @@ SYSTEM_DLLS = {
 }
 
 
-def imports(data):
+# What regsvr32, COM and an installer look up by name in an in-process server. A 32-bit
+# stdcall symbol carries "_Name@N"; exported so, GetProcAddress("Name") finds nothing.
+SERVER_EXPORTS = {"DllCanUnloadNow", "DllGetClassObject", "DllInstall", "DllRegisterServer",
+                  "DllUnregisterServer"}
+
+
+def parse(data):
+    """Returns the machine, optional-header magic, imported DLL names and exports
+    (name -> (rva, rva inside an executable section)) of a PE image."""
     pe = struct.unpack_from("<I", data, 0x3C)[0]
     if data[pe:pe + 4] != b"PE\0\0":
         raise ValueError("not a PE image")
@@ -29,10 +38,11 @@ def imports(data):
     for i in range(nsections):
         s = opt + opt_size + 40 * i
         vsize, va, rawsize, raw = struct.unpack_from("<IIII", data, s + 8)
-        sections.append((va, max(vsize, rawsize), raw))
+        flags = struct.unpack_from("<I", data, s + 36)[0]
+        sections.append((va, max(vsize, rawsize), raw, bool(flags & 0x20000000)))
 
     def off(rva):
-        for va, size, raw in sections:
+        for va, size, raw, _ in sections:
             if va <= rva < va + size:
                 return rva - va + raw
         raise ValueError("rva outside sections")
@@ -48,7 +58,36 @@ def imports(data):
         n = off(name_rva)
         names.append(data[n:data.index(b"\0", n)].decode().lower())
         pos += 20
-    return machine, magic, names
+
+    def code(rva):
+        return any(va <= rva < va + size and x for va, size, _, x in sections)
+
+    exports = {}
+    exp_rva = struct.unpack_from("<I", data, dirs)[0]
+    if exp_rva:
+        e = off(exp_rva)
+        base_ordinal, nfuncs, nnames, funcs, names_rva, ords = struct.unpack_from("<6I", data, e + 16)
+        for i in range(nnames):
+            n = off(struct.unpack_from("<I", data, off(names_rva) + 4 * i)[0])
+            ordinal = struct.unpack_from("<H", data, off(ords) + 2 * i)[0]
+            rva = struct.unpack_from("<I", data, off(funcs) + 4 * ordinal)[0]
+            exports[data[n:data.index(b"\0", n)].decode()] = (rva, code(rva))
+    return machine, magic, names, exports
+
+
+def export_faults(path, exports):
+    """An in-process server's entry points: each present under its plain name and pointing
+    into executable code; no name decorated the way a 32-bit stdcall symbol is."""
+    faults = []
+    for name in sorted(SERVER_EXPORTS):
+        if name not in exports:
+            faults.append(f"{path} does not export {name} by its plain name")
+        elif not exports[name][1]:
+            faults.append(f"{path} exports {name} outside its code")
+    decorated = [n for n in exports if "@" in n or n.startswith("_")]
+    if decorated:
+        faults.append(f"{path} exports decorated names: {', '.join(sorted(decorated))}")
+    return faults
 
 
 def check(path, limit_kb, x64):
@@ -57,7 +96,7 @@ def check(path, limit_kb, x64):
     want_machine, want_magic, kind = MACHINES[x64]
     faults = []
     try:
-        machine, magic, names = imports(data)
+        machine, magic, names, exports = parse(data)
     except (ValueError, struct.error, IndexError) as e:
         return [f"{path} is not a readable PE image ({e})"]
     if machine != want_machine or magic != want_magic:
@@ -65,12 +104,15 @@ def check(path, limit_kb, x64):
     foreign = [n for n in names if n not in SYSTEM_DLLS]
     if foreign:
         faults.append(f"{path} imports non-system DLLs: {', '.join(foreign)}")
+    if path.lower().endswith((".ocx", ".dll")):
+        faults += export_faults(path, exports)
     size = f"{len(data)} bytes ({len(data) / 1024:.0f} KB)"
     if limit_kb is not None:
         size += f", limit {limit_kb} KB"
         if len(data) > limit_kb * 1024:
             faults.append(f"{path} is {len(data)} bytes, over its limit of {limit_kb} KB")
-    print(f"check-binaries: {path}: {kind}, {size}, imports {', '.join(names)}")
+    print(f"check-binaries: {path}: {kind}, {size}, imports {', '.join(names)}"
+          + (f", exports {', '.join(sorted(exports))}" if exports else ""))
     return faults
 
 

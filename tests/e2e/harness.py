@@ -12,6 +12,8 @@ LOADER = os.environ.get("WINE_LOADER", "wine")
 SETTINGS = r"HKEY_CURRENT_USER\Software\Wandrel4"
 RUN_TITLE = "Wandrel 4"
 CONFIG_TITLE = "Wandrel 4 Configuration"
+# Where 32-bit Wine runs under an emulator every Wine process is that many times slower.
+SLOW = float(os.environ.get("WANDREL_SLOW", "1"))
 
 
 class Failure(AssertionError):
@@ -30,7 +32,7 @@ def check(condition, message):
 
 def wait_for(condition, what, timeout=15.0, interval=0.1):
     """Polls until condition() returns something true; returns it or fails."""
-    deadline = time.monotonic() + timeout
+    deadline = time.monotonic() + timeout * SLOW
     while True:
         value = condition()
         if value:
@@ -45,7 +47,7 @@ def wine(*args, timeout=10):
     for attempt in (1, 2, 3):
         try:
             result = subprocess.run([LOADER, *args], cwd=BIN, capture_output=True, text=True,
-                                    timeout=timeout)
+                                    timeout=timeout * SLOW)
             return result.stdout.replace("\r", "")
         except subprocess.TimeoutExpired:
             log(f"{args[0]} did not answer within {timeout} s (attempt {attempt})")
