@@ -37,6 +37,7 @@ def shortcut():
 
 FILES = ("Wandrel4.exe", "Kestrow.ocx", "README.txt")
 SETTINGS = r"HKCU\Software\Wandrel4"
+UPGRADE_CODE = "{18A921CF-31D5-48C8-9792-7667C0FE08A1}"
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 CLSID = "{D33EED4D-19F7-4F71-8AF6-0F9092A2DC74}"
 # The trees the control's registration writes below the machine's classes.
@@ -218,7 +219,14 @@ def check_register_and_upgrade(msi, newer, examples):
           f"the package writes exactly the keys regsvr32 writes (differing: {diff})")
 
 
-def check_removal(newer, before_hklm):
+def packed(guid):
+    """A GUID as Windows Installer writes it in its own keys' names."""
+    g = guid.strip("{}").replace("-", "")
+    swap = lambda t: "".join(t[i + 1] + t[i] for i in range(0, len(t), 2))
+    return (g[7::-1] + g[11:7:-1] + g[15:11:-1] + swap(g[16:])).upper()
+
+
+def check_removal(msi, newer, before_hklm):
     wine("reg", "add", SETTINGS, "/v", "Installed", "/d", "True", "/f")
     rc = msiexec("/x", newer, "/qn")
     check(rc == 0, f"msiexec /x /qn removes silently (exit {rc})")
@@ -227,9 +235,15 @@ def check_removal(newer, before_hklm):
     check(product_entry(product_code(newer)) is None, "the product is no longer registered")
     left = classes()
     check(not left, f"nothing of the control is left under HKCR ({left[:3]})")
+    # Wine registers its own type libraries on first use, so new keys alone prove nothing:
+    # a key left behind is one that names the product, the control or the package's codes.
     after = set(export(r"HKLM\Software", "hklm"))
-    added = sorted(l for l in after - before_hklm if l.startswith("[") and l not in FOREIGN)
-    check(not added, f"no key is left under HKLM\\Software ({added[:5]})")
+    marks = [m.upper() for m in ("Wandrel", "Kestrow", CLSID, *CLASS_ROOTS[2:],
+                                 product_code(msi), product_code(newer), UPGRADE_CODE)]
+    marks += [packed(m) for m in (product_code(msi), product_code(newer), UPGRADE_CODE)]
+    added = sorted(l for l in after - before_hklm if l.startswith("[") and l not in FOREIGN
+                   and any(m.split("\\")[-1] in l.upper() for m in marks))
+    check(not added, f"no key of the package is left under HKLM\\Software ({added[:5]})")
     check(key_exists(SETTINGS), "the user's settings key stays")
 
 
@@ -238,7 +252,7 @@ def main():
     before_hklm = set(export(r"HKLM\Software", "hklm"))
     check_plain_install(msi, examples)
     check_register_and_upgrade(msi, newer, examples)
-    check_removal(newer, before_hklm)
+    check_removal(msi, newer, before_hklm)
     print(f"msi: {passed} passed, {len(failures)} failed")
     return 1 if failures else 0
 
