@@ -4,6 +4,9 @@
 ; AMD64 builds the same installer as a 64-bit program (for test machines that run no
 ; 32-bit code); what ships is the 32-bit one, which runs on every Windows.
 ;
+; With -DSIGN=<command> the command signs the uninstaller as makensis writes it and the
+; setup at the end (tools/package passes tools/sign-file when a certificate is given).
+;
 ; Command line: /S silent; /RegisterControl also registers the control for other
 ; programs (the component is off by default); /D=folder another install folder.
 Unicode true
@@ -11,6 +14,10 @@ Unicode true
 Target amd64-unicode
 !endif
 RequestExecutionLevel user
+!ifdef SIGN
+!uninstfinalize '"${SIGN}" "%1"' = 0
+!finalize '"${SIGN}" "%1"' = 0
+!endif
 SetCompressor /SOLID lzma
 
 !include LogicLib.nsh

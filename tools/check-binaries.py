@@ -1,21 +1,59 @@
 #!/usr/bin/env python3
 """Checks the shipped binaries: PE images of the expected machine that import Windows system
-DLLs only and stay within their size limit; a DLL exports the entry points its callers find
-by name, undecorated and pointing into its code.
+DLLs only, stay within their size limit, carry no link time and have the protections every
+current Windows linker sets: ASLR with a relocation table to move by, DEP, high-entropy ASLR
+on x64, and terminal-server awareness for a program. A DLL exports the entry points its
+callers find by name, undecorated and pointing into its code.
 
     check-binaries.py [--x64] FILE[:MAX_KB] ...
 
 Without --x64 every FILE must be a 32-bit i386 image, with it a 64-bit AMD64 one. A limit is
-in KB of 1024 bytes."""
+in KB of 1024 bytes. A FILE that is not a DLL counts as a program."""
 import struct
 import sys
 
 MACHINES = {False: (0x14C, 0x10B, "PE32 i386"), True: (0x8664, 0x20B, "PE32+ AMD64")}
 
+FILE_RELOCS_STRIPPED, FILE_DLL = 0x0001, 0x2000
+# DllCharacteristics bits.
+HIGH_ENTROPY_VA, DYNAMIC_BASE, NX_COMPAT, TERMINAL_SERVER_AWARE = 0x20, 0x40, 0x100, 0x8000
+
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
     "oleaut32.dll", "comctl32.dll", "shlwapi.dll", "msvcrt.dll", "uxtheme.dll",
 }
+
+
+def headers(data):
+    """The header fields the checks read: machine, optional header magic, link time,
+    file characteristics, DllCharacteristics and the size of the relocation table."""
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    if data[pe:pe + 4] != b"PE\0\0":
+        raise ValueError("not a PE image")
+    machine, _, stamp = struct.unpack_from("<HHI", data, pe + 4)
+    characteristics = struct.unpack_from("<H", data, pe + 22)[0]
+    opt = pe + 24
+    magic, = struct.unpack_from("<H", data, opt)
+    dll_characteristics, = struct.unpack_from("<H", data, opt + 70)
+    dirs = opt + (96 if magic == 0x10B else 112)
+    reloc_size, = struct.unpack_from("<I", data, dirs + 5 * 8 + 4)
+    return stamp, characteristics, dll_characteristics, reloc_size
+
+
+def protection_faults(path, data, x64):
+    stamp, characteristics, flags, reloc_size = headers(data)
+    faults = []
+    if stamp != 0:
+        faults.append(f"{path} carries a link time (0x{stamp:08x}): two builds would differ")
+    wanted = {"ASLR (dynamicbase)": DYNAMIC_BASE, "DEP (nxcompat)": NX_COMPAT}
+    if x64:
+        wanted["high-entropy ASLR"] = HIGH_ENTROPY_VA
+    if not characteristics & FILE_DLL:
+        wanted["terminal-server awareness"] = TERMINAL_SERVER_AWARE
+    faults += [f"{path} lacks {name}" for name, bit in wanted.items() if not flags & bit]
+    if characteristics & FILE_RELOCS_STRIPPED or reloc_size == 0:
+        faults.append(f"{path} has no relocation table: Windows cannot move it (no ASLR)")
+    return faults
 
 
 # What regsvr32, COM and an installer look up by name in an in-process server. A 32-bit
@@ -97,6 +135,7 @@ def check(path, limit_kb, x64):
     faults = []
     try:
         machine, magic, names, exports = parse(data)
+        faults += protection_faults(path, data, x64)
     except (ValueError, struct.error, IndexError) as e:
         return [f"{path} is not a readable PE image ({e})"]
     if machine != want_machine or magic != want_magic:

@@ -1,0 +1,261 @@
+"""Checks the MSI package as an administrator deploys it, under Wine's msiexec (DISPLAY,
+WINEPREFIX, WINEARCH and WINE_LOADER come from tools/with-wine):
+
+    check_msi.py MSI NEWER_MSI EXAMPLES
+
+NEWER_MSI is the same package built with a higher version (the upgrade); EXAMPLES is
+docs/examples. Silent install, the program's first start, REGISTERCONTROL=1 against what
+regsvr32 writes, a script creating the control by its ProgID, the upgrade in place and the
+silent removal. In a 64-bit prefix the x86 package lands in "Program Files (x86)" and its
+classes in the 32-bit view. Every wait polls with a deadline."""
+import glob
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+LOADER = os.environ["WINE_LOADER"]
+PREFIX = os.environ["WINEPREFIX"]
+WIN64 = os.environ.get("WINEARCH") == "win64"
+PROGRAM_FILES = "Program Files (x86)" if WIN64 else "Program Files"
+INSTALL = os.path.join(PREFIX, "drive_c", PROGRAM_FILES, "Wandrel")
+# The per-machine Start menu; Wine 8's msiexec puts a per-machine package's shortcut into the
+# installing user's Start menu instead, so either place counts.
+SHORTCUTS = [os.path.join(PREFIX, "drive_c", "ProgramData", "Microsoft", "Windows", "Start Menu",
+                          "Programs", "Wandrel 4.lnk")]
+
+
+def shortcut():
+    users = glob.glob(os.path.join(PREFIX, "drive_c", "users", "*", "AppData", "Roaming",
+                                   "Microsoft", "Windows", "Start Menu", "Programs",
+                                   "Wandrel 4.lnk"))
+    found = [p for p in SHORTCUTS + users if os.path.isfile(p)]
+    return found[0] if found else None
+
+
+FILES = ("Wandrel4.exe", "Kestrow.ocx", "README.txt")
+SETTINGS = r"HKCU\Software\Wandrel4"
+UPGRADE_CODE = "{18A921CF-31D5-48C8-9792-7667C0FE08A1}"
+UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+CLSID = "{D33EED4D-19F7-4F71-8AF6-0F9092A2DC74}"
+# The trees the control's registration writes below the machine's classes.
+CLASS_ROOTS = (rf"CLSID\{CLSID}", r"KestrowCtl.cKestrow",
+               r"Typelib\{5B0D6165-2BBF-4011-835C-AB11A42B0AC8}",
+               r"Interface\{4F31CDCE-198A-406E-85A8-FC49AA4E679C}",
+               r"Interface\{CB26B435-45C8-4E7D-A1F1-BA00734768AA}")
+# Keys the removal may leave that are not the package's: Windows Installer's own (empty)
+# folders, which Wine's msiexec creates on first use and every Windows already has, and the
+# controls category's description that regsvr32 wrote during the comparison (the system's
+# key, kept by the control's unregistration too).
+FOREIGN = {f"[HKEY_LOCAL_MACHINE\\Software\\Classes\\{k}]" for k in (
+    "Installer", r"Installer\Features", r"Installer\Products", r"Installer\UpgradeCodes",
+    r"Component Categories\{40FC6ED4-2438-11CF-A3DB-080036F12502}")}
+# 32-bit programs (msiexec's x86 components, the 32-bit control) see these views.
+VIEW = ["/reg:32"] if WIN64 else []
+# Where no 32-bit program runs (RUNS_32=0) the package is checked without starting its
+# 32-bit program or the 32-bit script host.
+RUNS_32 = os.environ.get("RUNS_32", "1") == "1"
+failures = []
+passed = 0
+
+
+def check(ok, what):
+    global passed
+    print(f"{'ok' if ok else 'FAIL'}: {what}", flush=True)
+    if ok:
+        passed += 1
+    else:
+        failures.append(what)
+    return ok
+
+
+def wine(*args, cwd=None, timeout=120):
+    r = subprocess.run([LOADER, *args], cwd=cwd, capture_output=True, text=True,
+                       errors="replace", timeout=timeout)
+    return r.returncode, r.stdout.replace("\r", "")
+
+
+def wait_for(condition, timeout=30):
+    deadline = time.monotonic() + timeout
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.2)
+    return True
+
+
+def key_exists(key, view=()):
+    return wine("reg", "query", key, *view)[0] == 0
+
+
+def export(key, name):
+    """The lines of `reg export KEY` (32-bit view where that matters), [] when it is absent."""
+    rc, _ = wine("reg", "export", key, rf"C:\{name}.reg", "/y", *VIEW)
+    path = os.path.join(PREFIX, "drive_c", f"{name}.reg")
+    if rc != 0 or not os.path.exists(path):
+        return []
+    raw = open(path, "rb").read()
+    os.remove(path)
+    text = raw.decode("utf-16") if raw[:2] == b"\xff\xfe" else raw.decode("latin-1")
+    return [l for l in text.replace("\r", "").split("\n")[1:] if l]
+
+
+def classes():
+    """Every key and value of the control's class trees, as reg export writes them."""
+    lines = []
+    for root in CLASS_ROOTS:
+        lines += export(rf"HKLM\Software\Classes\{root}", "classes")
+    return lines
+
+
+def product_code(msi):
+    out = subprocess.run(["msiinfo", "export", msi, "Property"], capture_output=True,
+                         text=True).stdout
+    return re.search(r"^ProductCode\t(\{[0-9A-F-]+\})", out, re.M).group(1)
+
+
+def product_version(msi):
+    out = subprocess.run(["msiinfo", "export", msi, "Property"], capture_output=True,
+                         text=True).stdout
+    return re.search(r"^ProductVersion\t(\S+)", out, re.M).group(1)
+
+
+def product_entry(code):
+    """The product's entry in the Apps list, as name -> value, or None."""
+    for view in ([], ["/reg:32"], ["/reg:64"]):
+        rc, out = wine("reg", "query", rf"{UNINSTALL}\{code}", *view)
+        if rc == 0:
+            return dict(re.findall(r"^[ \t]+(\S+)[ \t]+REG_\w+[ \t]*(.*?)[ \t]*$", out, re.M))
+    return None
+
+
+def msiexec(*args):
+    return wine("msiexec", *args, timeout=180)[0]
+
+
+def run_first_start():
+    wine("reg", "delete", SETTINGS, "/f")
+    exe = os.path.join(INSTALL, "Wandrel4.exe")
+    proc = subprocess.Popen([LOADER, exe], cwd=INSTALL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    shown = wait_for(lambda: subprocess.run(
+        ["xdotool", "search", "--onlyvisible", "--name", "^Wandrel 4 Configuration$"],
+        capture_output=True).returncode == 0)
+    check(shown, "the installed Wandrel4.exe starts with its window Wandrel 4 Configuration")
+    proc.kill()
+    proc.wait()
+    wait_for(lambda: "Wandrel4.exe" not in wine("cmd", "/c", "tasklist")[1], 15)
+
+
+def run_script(examples):
+    """tray.vbs from the examples, by the 32-bit script host: the control by its ProgID."""
+    shutil.copy(os.path.join(examples, "tray.vbs"), os.path.join(PREFIX, "drive_c", "tray.vbs"))
+    host = r"C:\windows\syswow64\cscript.exe" if WIN64 else "cscript"
+    rc, out = wine(host, "//nologo", r"C:\tray.vbs")
+    return rc == 0 and "TrayTip=VB 5 - Kestrow Control." in out.split("\n"), out.strip()
+
+
+def check_plain_install(msi, examples):
+    code = product_code(msi)
+    rc = msiexec("/i", msi, "/qn")
+    check(rc == 0, f"msiexec /i /qn installs silently (exit {rc})")
+    missing = [f for f in FILES if not os.path.isfile(os.path.join(INSTALL, f))]
+    check(not missing, f"the files are in {PROGRAM_FILES}\\Wandrel, side by side "
+                       f"(missing {missing})")
+    check(shortcut() is not None, f"the Start-menu shortcut exists ({shortcut()})")
+    entry = product_entry(code) or {}
+    check(entry.get("DisplayVersion") == product_version(msi)
+          and entry.get("DisplayName") == "Wandrel 4",
+          f"the product is registered with its version ({entry.get('DisplayVersion')})")
+    check(not classes(), "without REGISTERCONTROL the control is not registered machine-wide")
+    if RUNS_32:
+        ok, out = run_script(examples)
+        check(not ok, "so a script cannot create it by its ProgID")
+        run_first_start()
+    rc = msiexec("/x", msi, "/qn")
+    check(rc == 0 and product_entry(code) is None and not os.path.exists(INSTALL),
+          f"msiexec /x /qn removes it again (exit {rc})")
+
+
+def check_register_and_upgrade(msi, newer, examples):
+    rc = msiexec("/i", msi, "/qn", "REGISTERCONTROL=1")
+    check(rc == 0, f"msiexec /i /qn REGISTERCONTROL=1 installs (exit {rc})")
+    written = classes()
+    check(any(CLSID in l for l in written) and any("InprocServer32" in l for l in written),
+          "REGISTERCONTROL=1 writes the control's class keys")
+    if RUNS_32:
+        ok, out = run_script(examples)
+        check(ok, f"a cscript script creates the control by its ProgID ({out!r})")
+
+    old, new = product_code(msi), product_code(newer)
+    rc = msiexec("/i", newer, "/qn", "REGISTERCONTROL=1")
+    entry = product_entry(new) or {}
+    check(rc == 0 and entry.get("DisplayVersion") == product_version(newer)
+          and product_version(newer) != product_version(msi) and product_entry(old) is None,
+          f"a newer package replaces the older one in place (exit {rc}, "
+          f"{entry.get('DisplayVersion')}, old entry gone: {product_entry(old) is None})")
+    check(all(os.path.isfile(os.path.join(INSTALL, f)) for f in FILES),
+          "the files are there after the upgrade")
+
+    # The package's keys against what the control's own registration writes in that place.
+    # HELPDIR is the one known difference: the package names the folder as Windows Installer
+    # does, with its closing backslash.
+    by_package = classes()
+    ocx = "C:\\" + PROGRAM_FILES + r"\Wandrel\Kestrow.ocx"
+    regsvr32 = r"C:\windows\syswow64\regsvr32.exe" if WIN64 else "regsvr32"
+    if not RUNS_32:
+        return
+    wine(regsvr32, "/s", "/u", ocx)
+    check(not classes(), "regsvr32 /u removes the package's class keys (they are the same keys)")
+    wine(regsvr32, "/s", ocx)
+    by_regsvr32 = classes()
+    helpdir = re.compile(r'^@="(.*)\\\\"$')
+    normalised = [helpdir.sub(r'@="\1"', l) if "HELPDIR" in p else l
+                  for p, l in zip([""] + by_package, by_package)]
+    diff = sorted(set(normalised) ^ set(by_regsvr32))
+    check(by_regsvr32 and not diff,
+          f"the package writes exactly the keys regsvr32 writes (differing: {diff})")
+
+
+def packed(guid):
+    """A GUID as Windows Installer writes it in its own keys' names."""
+    g = guid.strip("{}").replace("-", "")
+    swap = lambda t: "".join(t[i + 1] + t[i] for i in range(0, len(t), 2))
+    return (g[7::-1] + g[11:7:-1] + g[15:11:-1] + swap(g[16:])).upper()
+
+
+def check_removal(msi, newer, before_hklm):
+    wine("reg", "add", SETTINGS, "/v", "Installed", "/d", "True", "/f")
+    rc = msiexec("/x", newer, "/qn")
+    check(rc == 0, f"msiexec /x /qn removes silently (exit {rc})")
+    check(not os.path.exists(INSTALL), f"nothing is left under {PROGRAM_FILES}")
+    check(shortcut() is None, "the shortcut is gone")
+    check(product_entry(product_code(newer)) is None, "the product is no longer registered")
+    left = classes()
+    check(not left, f"nothing of the control is left under HKCR ({left[:3]})")
+    # Wine registers its own type libraries on first use, so new keys alone prove nothing:
+    # a key left behind is one that names the product, the control or the package's codes.
+    after = set(export(r"HKLM\Software", "hklm"))
+    marks = [m.upper() for m in ("Wandrel", "Kestrow", CLSID, *CLASS_ROOTS[2:],
+                                 product_code(msi), product_code(newer), UPGRADE_CODE)]
+    marks += [packed(m) for m in (product_code(msi), product_code(newer), UPGRADE_CODE)]
+    added = sorted(l for l in after - before_hklm if l.startswith("[") and l not in FOREIGN
+                   and any(m.split("\\")[-1] in l.upper() for m in marks))
+    check(not added, f"no key of the package is left under HKLM\\Software ({added[:5]})")
+    check(key_exists(SETTINGS), "the user's settings key stays")
+
+
+def main():
+    msi, newer, examples = sys.argv[1:4]
+    before_hklm = set(export(r"HKLM\Software", "hklm"))
+    check_plain_install(msi, examples)
+    check_register_and_upgrade(msi, newer, examples)
+    check_removal(msi, newer, before_hklm)
+    print(f"msi: {passed} passed, {len(failures)} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
