@@ -23,9 +23,11 @@ wandrel_i386_emulated_systemwide() {
 #   native                the kernel runs 32-bit programs
 #   emulated (HOW)        through qemu's user-mode emulator, see tools/with-i386-emulation
 #   none: WHY
+# WANDREL_32_MODE=emulated asks for the emulator where the kernel would run 32-bit Wine itself,
+# to try that path on any machine.
 wandrel_32_mode() {
   [ -x /usr/lib/wine/wine ] || { echo "none: 32-bit Wine (wine32:i386) is not installed"; return; }
-  if ! wandrel_i386_emulated_systemwide &&
+  if [ "${WANDREL_32_MODE:-}" != emulated ] && ! wandrel_i386_emulated_systemwide &&
     timeout 20 /usr/lib/wine/wine --version >/dev/null 2>&1; then
     echo native
     return
