@@ -309,7 +309,9 @@ HRESULT cKestrow::ReadProperties(usercontrol::PropertyBag& bag) noexcept {
   if (fallback->pdispVal) fallback->pdispVal->AddRef();
   RETURN_IF_FAILED(bag.ReadProperty(L"TrayIcon", *fallback.get(), value.put()));
   ComPtr<IPictureDisp> icon;
-  // Anything but a picture object counts as an empty reference, which the setter ignores.
+  // Anything but a picture object counts as an empty reference, which the setter ignores. A
+  // host's bag hands over objects the host made; their bytes are never parsed here (a stream's
+  // pictures are checked where the stream is read, in MemoryPropertyBag).
   if ((value->vt == VT_DISPATCH || value->vt == VT_UNKNOWN) && value->punkVal) {
     value->punkVal->QueryInterface(IID_PPV_ARGS(&icon));
   }

@@ -1,12 +1,15 @@
 #include "usercontrol/MemoryPropertyBag.h"
 
 #include <olectl.h>
+#include <shlwapi.h>
 #include <wrl/client.h>
 
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 #include "ComResult.h"
+#include "usercontrol/PictureCheck.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -101,27 +104,91 @@ HRESULT WriteEntryValue(IStream* stream, const VARIANT& value) noexcept {
   }
 }
 
-// The only class ever created from saved data is the standard picture: the class id in the
-// stream is checked before anything is created, so crafted data cannot make the control
-// instantiate another registered class inside its host.
-HRESULT LoadPicture(IStream* stream, VARIANT* value, bool* foreign) noexcept {
-  CLSID clsid{};
-  RETURN_IF_FAILED(ReadClassStm(stream, &clsid));
-  if (!IsEqualCLSID(clsid, CLSID_StdPicture)) {
-    *foreign = true;
-    return S_OK;
+// What reading an entry found besides its value.
+enum class EntryRead { Value, Skipped, Unreadable };
+
+// Reads a saved object's bytes in steps, so that a damaged length allocates no more than the
+// stream really holds.
+HRESULT ReadObjectBytes(IStream* stream, uint32_t length, std::vector<uint8_t>* bytes) noexcept
+    try {
+  constexpr uint32_t kStep = 64u << 10;
+  bytes->clear();
+  while (bytes->size() < length) {
+    const size_t at = bytes->size();
+    const uint32_t n =
+        length - static_cast<uint32_t>(at) < kStep ? length - static_cast<uint32_t>(at) : kStep;
+    bytes->resize(at + n);
+    RETURN_IF_FAILED(ReadBytes(stream, bytes->data() + at, n));
   }
+  return S_OK;
+}
+CATCH_RETURN()
+
+// A picture from its persisted form (header and image), which the check has to pass before
+// the system's decoder sees it: the decoder reads wherever damaged sizes point. The decoder
+// gets a stream of exactly these bytes. Data that fails the check, or that the decoder
+// refuses, counts as absent.
+HRESULT PictureFromBytes(const uint8_t* data, size_t size, VARIANT* value,
+                         EntryRead* outcome) noexcept {
+  *outcome = EntryRead::Skipped;
+  if (CheckPersistedPicture(data, size) == PictureKind::Rejected) return S_OK;
+  ComPtr<IStream> bytes;
+  bytes.Attach(SHCreateMemStream(data, static_cast<UINT>(size)));
+  if (!bytes) return E_OUTOFMEMORY;
   ComPtr<IPersistStream> picture;
   RETURN_IF_FAILED(OleCreatePictureIndirect(nullptr, IID_IPersistStream, TRUE,
                                             reinterpret_cast<void**>(picture.GetAddressOf())));
-  RETURN_IF_FAILED(picture->Load(stream));
+  if (FAILED(picture->Load(bytes.Get()))) return S_OK;
   RETURN_IF_FAILED(picture.CopyTo(IID_IDispatch, reinterpret_cast<void**>(&value->pdispVal)));
   value->vt = VT_DISPATCH;
+  *outcome = EntryRead::Value;
   return S_OK;
 }
 
-// What reading an entry found besides its value.
-enum class EntryRead { Value, Skipped, Unreadable };
+// The only class ever created from saved data is the standard picture: the class id in the
+// stream is checked before anything is created, so crafted data cannot make the control
+// instantiate another registered class inside its host.
+//
+// Current layout: the object's length comes first, so whatever the object holds, reading
+// goes on after it.
+HRESULT LoadSizedPicture(IStream* stream, uint32_t length, VARIANT* value,
+                         EntryRead* outcome) noexcept try {
+  *outcome = EntryRead::Skipped;
+  std::vector<uint8_t> object;
+  RETURN_IF_FAILED(ReadObjectBytes(stream, length, &object));
+  CLSID clsid{};
+  if (object.size() < sizeof(clsid)) return S_OK;
+  memcpy(&clsid, object.data(), sizeof(clsid));
+  if (!IsEqualCLSID(clsid, CLSID_StdPicture)) return S_OK;
+  const uint8_t* persisted = object.data() + sizeof(clsid);
+  const size_t available = object.size() - sizeof(clsid);
+  // The picture's own header says how much of the object it is.
+  const int64_t image = PictureImageLength(persisted, available);
+  if (image < 0 || static_cast<uint64_t>(image) > available - kPictureHeaderBytes) return S_OK;
+  return PictureFromBytes(persisted, kPictureHeaderBytes + static_cast<size_t>(image), value,
+                          outcome);
+}
+CATCH_RETURN()
+
+// The earlier layout, without the object's length: a standard picture's own header still
+// delimits it, so reading goes on after a picture that fails the check. After an object of
+// another class, or one whose header is unreadable, nothing can be found: the entries read so
+// far stand, the rest count as absent.
+HRESULT LoadUnsizedPicture(IStream* stream, VARIANT* value, EntryRead* outcome) noexcept try {
+  *outcome = EntryRead::Unreadable;
+  CLSID clsid{};
+  RETURN_IF_FAILED(ReadClassStm(stream, &clsid));
+  if (!IsEqualCLSID(clsid, CLSID_StdPicture)) return S_OK;
+  std::vector<uint8_t> persisted(kPictureHeaderBytes);
+  RETURN_IF_FAILED(ReadBytes(stream, persisted.data(), kPictureHeaderBytes));
+  const int64_t image = PictureImageLength(persisted.data(), persisted.size());
+  if (image < 0 || image > kMaxObjectBytes) return S_OK;
+  std::vector<uint8_t> bytes;
+  RETURN_IF_FAILED(ReadObjectBytes(stream, static_cast<uint32_t>(image), &bytes));
+  persisted.insert(persisted.end(), bytes.begin(), bytes.end());
+  return PictureFromBytes(persisted.data(), persisted.size(), value, outcome);
+}
+CATCH_RETURN()
 
 HRESULT ReadEntryValue(IStream* stream, uint32_t version, VARIANT* value,
                        EntryRead* outcome) noexcept {
@@ -150,27 +217,11 @@ HRESULT ReadEntryValue(IStream* stream, uint32_t version, VARIANT* value,
       value->pdispVal = nullptr;
       if (present == 0) return S_OK;
       if (present != 1) return STG_E_DOCFILECORRUPT;
+      if (version < 2) return LoadUnsizedPicture(stream, value, outcome);
       uint32_t length = 0;
-      ULARGE_INTEGER start{};
-      LARGE_INTEGER zero{};
-      if (version >= 2) {
-        RETURN_IF_FAILED(ReadValue(stream, &length));
-        if (length > kMaxObjectBytes) return STG_E_DOCFILECORRUPT;
-        RETURN_IF_FAILED(stream->Seek(zero, STREAM_SEEK_CUR, &start));
-      }
-      bool foreign = false;
-      HRESULT hr = LoadPicture(stream, value, &foreign);
-      if (version < 2) {
-        // Without a length nothing after an object of another class can be found: the
-        // entries read so far stand, the rest count as absent.
-        if (foreign) *outcome = EntryRead::Unreadable;
-        return hr;
-      }
-      RETURN_IF_FAILED(hr);
-      if (foreign) *outcome = EntryRead::Skipped;
-      LARGE_INTEGER end{};
-      end.QuadPart = static_cast<LONGLONG>(start.QuadPart + length);
-      return stream->Seek(end, STREAM_SEEK_SET, nullptr);
+      RETURN_IF_FAILED(ReadValue(stream, &length));
+      if (length > kMaxObjectBytes) return STG_E_DOCFILECORRUPT;
+      return LoadSizedPicture(stream, length, value, outcome);
     }
     case VT_BSTR: {
       std::wstring text;

@@ -3,8 +3,10 @@
 //
 // Stream layout (little-endian): "UCPB", version 1, count, then per value its name (length in
 // UTF-16 units, then the units), its VARTYPE and its payload: VT_BOOL 2 bytes, VT_I4 4 bytes,
-// VT_BSTR a length and UTF-16 units, VT_DISPATCH a presence byte followed by the object as
-// OleSaveToStream writes it. Other types are stored as text.
+// VT_BSTR a length and UTF-16 units, VT_DISPATCH a presence byte, the object's byte length
+// (from version 2 on) and the object as OleSaveToStream writes it. Other types are stored as
+// text. Only a standard picture whose bytes pass the picture check (PictureCheck.h) is loaded
+// from a stream; any other object counts as absent.
 #pragma once
 
 #include <ocidl.h>
