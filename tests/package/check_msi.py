@@ -14,7 +14,9 @@ import re
 import shutil
 import subprocess
 import sys
-import time
+
+import checks
+from checks import check, summary, wait_for
 
 LOADER = os.environ["WINE_LOADER"]
 PREFIX = os.environ["WINEPREFIX"]
@@ -57,33 +59,8 @@ VIEW = ["/reg:32"] if WIN64 else []
 # Where no 32-bit program runs (RUNS_32=0) the package is checked without starting its
 # 32-bit program or the 32-bit script host.
 RUNS_32 = os.environ.get("RUNS_32", "1") == "1"
-failures = []
-passed = 0
-
-
-def check(ok, what):
-    global passed
-    print(f"{'ok' if ok else 'FAIL'}: {what}", flush=True)
-    if ok:
-        passed += 1
-    else:
-        failures.append(what)
-    return ok
-
-
 def wine(*args, cwd=None, timeout=120):
-    r = subprocess.run([LOADER, *args], cwd=cwd, capture_output=True, text=True,
-                       errors="replace", timeout=timeout)
-    return r.returncode, r.stdout.replace("\r", "")
-
-
-def wait_for(condition, timeout=30):
-    deadline = time.monotonic() + timeout
-    while not condition():
-        if time.monotonic() > deadline:
-            return False
-        time.sleep(0.2)
-    return True
+    return checks.wine(*args, cwd=cwd, timeout=timeout)
 
 
 def key_exists(key, view=()):
@@ -253,8 +230,7 @@ def main():
     check_plain_install(msi, examples)
     check_register_and_upgrade(msi, newer, examples)
     check_removal(msi, newer, before_hklm)
-    print(f"msi: {passed} passed, {len(failures)} failed")
-    return 1 if failures else 0
+    return summary("msi")
 
 
 if __name__ == "__main__":

@@ -12,8 +12,9 @@ import os
 import re
 import subprocess
 import sys
-import time
 import zipfile
+
+from checks import check, summary, wait_for, wine
 
 LOADER = os.environ["WINE_LOADER"]
 PREFIX = os.environ["WINEPREFIX"]
@@ -22,37 +23,6 @@ SETTINGS = r"HKCU\Software\Wandrel4"
 CLSID = "{D33EED4D-19F7-4F71-8AF6-0F9092A2DC74}"
 LIBID = "{5B0D6165-2BBF-4011-835C-AB11A42B0AC8}"
 INTERFACES = ("{4F31CDCE-198A-406E-85A8-FC49AA4E679C}", "{CB26B435-45C8-4E7D-A1F1-BA00734768AA}")
-# Where 32-bit Wine runs under an emulator every Wine process is that many times slower.
-SLOW = float(os.environ.get("WANDREL_SLOW", "1"))
-failures = []
-passed = 0
-
-
-def check(ok, what):
-    global passed
-    print(f"{'ok' if ok else 'FAIL'}: {what}", flush=True)
-    if ok:
-        passed += 1
-    else:
-        failures.append(what)
-    return ok
-
-
-def wine(*args, cwd=None, timeout=60):
-    r = subprocess.run([LOADER, *args], cwd=cwd, capture_output=True, text=True,
-                       timeout=timeout * SLOW)
-    return r.returncode, r.stdout.replace("\r", "")
-
-
-def wait_for(condition, timeout=30):
-    deadline = time.monotonic() + timeout * SLOW
-    while not condition():
-        if time.monotonic() > deadline:
-            return False
-        time.sleep(0.2)
-    return True
-
-
 def reg_values(key):
     rc, out = wine("reg", "query", key)
     if rc != 0:
@@ -245,8 +215,7 @@ def main():
     check_install(installer)
     check_register_component(installer)
     check_examples(bin_dir, examples)
-    print(f"release: {passed} passed, {len(failures)} failed")
-    return 1 if failures else 0
+    return summary("release")
 
 
 if __name__ == "__main__":

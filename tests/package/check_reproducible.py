@@ -11,15 +11,9 @@ import hashlib
 import os
 import sys
 
+from checks import check, summary
+
 BINARIES = ("stage/Wandrel4.exe", "stage/Kestrow.ocx", "stage/x64/Kestrow.ocx")
-failures = []
-
-
-def check(ok, what):
-    print(f"{'ok' if ok else 'FAIL'}: {what}", flush=True)
-    if not ok:
-        failures.append(what)
-    return ok
 
 
 def release_files(package):
@@ -83,8 +77,7 @@ def main():
     compare(first, second)
     check_sums(first)
     check_sums(second)
-    print(f"reproducible: {len(failures)} failed")
-    return 1 if failures else 0
+    return summary("reproducible")
 
 
 if __name__ == "__main__":

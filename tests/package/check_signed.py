@@ -11,24 +11,17 @@ import os
 import subprocess
 import sys
 import tempfile
-import time
 import zipfile
+
+import checks
+from checks import check, summary, wait_for
 
 LOADER = os.environ["WINE_LOADER"]
 PREFIX = os.environ["WINEPREFIX"]
-failures = []
-
-
-def check(ok, what):
-    print(f"{'ok' if ok else 'FAIL'}: {what}", flush=True)
-    if not ok:
-        failures.append(what)
-    return ok
 
 
 def wine(*args, timeout=180):
-    return subprocess.run([LOADER, *args], capture_output=True, text=True, errors="replace",
-                          timeout=timeout).returncode
+    return checks.wine(*args, timeout=timeout)[0]
 
 
 def fingerprint(cert):
@@ -84,13 +77,9 @@ def check_files(package, unsigned, cert):
 
 
 def wait_window(title, timeout=30):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
-                          capture_output=True).returncode == 0:
-            return True
-        time.sleep(0.2)
-    return False
+    return wait_for(lambda: subprocess.run(
+        ["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+        capture_output=True).returncode == 0, timeout)
 
 
 def start_program(folder):
@@ -135,8 +124,7 @@ def main():
         check_install(package, cert)
     else:
         print("signed: no 32-bit program runs here; the signed setup and MSI were not run")
-    print(f"signed: {len(failures)} failed")
-    return 1 if failures else 0
+    return summary("signed")
 
 
 if __name__ == "__main__":
