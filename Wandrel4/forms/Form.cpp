@@ -61,14 +61,16 @@ Form* FormOfWindow(HWND window) {
 }
 
 // The form the user sees (the first shown one) to the front, with the keyboard focus.
-void BringShownFormToFront() {
+// False when no form is shown (yet, or any more).
+bool BringShownFormToFront() {
   for (Form* form : Forms()) {
     if (!form->Visible()) continue;
     HWND window = form->hWnd();
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     SetForegroundWindow(window);
-    return;
+    return true;
   }
+  return false;
 }
 
 }  // namespace
@@ -359,10 +361,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     default:
-      if (message == BringToFrontMessage()) {
-        BringShownFormToFront();
-        return 0;
-      }
+      if (message == BringToFrontMessage()) return BringShownFormToFront() ? 1 : 0;
       break;
   }
   return DefWindowProcA(window_.get(), message, wParam, lParam);

@@ -104,7 +104,8 @@ std::vector<Form*>& Forms();
 void UnloadAll();
 
 // The message a second start of the program sends to a form of the first one: bring the
-// shown form to the front.
+// shown form to the front. The answer is 1 when a form was shown and brought forward, 0 when
+// none is shown.
 UINT BringToFrontMessage();
 
 // Delivers messages until no form is loaded any more.
