@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "StartupMarks.h"
 #include "WindowClass.h"
 #include "forms/DialogFont.h"
 #include "forms/Placement.h"
@@ -128,7 +129,9 @@ void Form::Load() {
   for (size_t i = 0; i < timers_.size(); ++i) timers_[i]->Attach(window, i + 1);
 
   Forms().push_back(this);
+  STARTUP_MARK(startup::kForm);
   OnWindowCreated(window);
+  STARTUP_MARK(startup::kControl);
   Form_Load();
 }
 
@@ -136,6 +139,7 @@ void Form::Show() {
   const HWND window = hWnd();
   if (!window) return;
   ShowWindow(window, SW_SHOW);
+  STARTUP_MARK(startup::kShown);
   SetForegroundWindow(window);
   if (!focus_) FocusFirstControl();
 }
@@ -310,6 +314,7 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam,
 }
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) STARTUP_MARK(startup::kFirstPaint);
   switch (message) {
     case WM_COMMAND:
       if (Control* control = FindByWindow(reinterpret_cast<HWND>(lParam))) {
