@@ -87,8 +87,7 @@ void Main(Program& program) {
     STARTUP_MARK(startup::kSettings);
     core::LoadLocations(saved, shared.locations);
     FrmRun& run = program.frmRun();  // first use: the run window loads here
-    run.SetLeft(saved.runLeft);
-    run.SetTop(saved.runTop);
+    run.SetPosition(saved.runLeft, saved.runTop);
     run.KeepOnScreen();
     shared.jumpInterval = saved.jumpInterval;
     run.Timermove.SetInterval(core::StepPeriod(shared.jumpInterval));

@@ -109,10 +109,9 @@ void Form::Load() {
   const HWND window = window_.get();
   if (design_.iconResource) {
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(design_.iconResource));
-    if (icon) {
-      SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-      SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    }
+    // The one 32 x 32 image: the system scales it down where a small icon is shown, and
+    // handing it over a second time as the small icon costs a conversion for nothing.
+    if (icon) SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   }
   font_.reset(CreateDialogFont(dpi_));
 
@@ -163,6 +162,7 @@ int Form::Top() {
 
 void Form::SetLeft(int twips) { MoveTo(twips, Top()); }
 void Form::SetTop(int twips) { MoveTo(Left(), twips); }
+void Form::SetPosition(int leftTwips, int topTwips) { MoveTo(leftTwips, topTwips); }
 
 void Form::MoveTo(int leftTwips, int topTwips) {
   int dpi = SystemDpi();

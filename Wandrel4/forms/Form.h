@@ -37,6 +37,8 @@ class Form {
   int Top();
   void SetLeft(int twips);
   void SetTop(int twips);
+  // Left and Top at once, in one move.
+  void SetPosition(int leftTwips, int topTwips);
   // Brings the window to the front of the z-order; a hidden window stays hidden.
   void ZOrderFront();
   // Moves the window, keeping its size, wholly into the work area of its nearest monitor.
