@@ -8,6 +8,9 @@
 
 namespace {
 
+// Room for any value the program stores (a few characters each) in the first read.
+constexpr DWORD kFirstReadBytes = 256;
+
 // Everything the other operations do through the one handle: read, write and delete
 // values, create, delete and list subkeys (deleting a subkey needs only its parent).
 constexpr REGSAM kOpenAccess =
@@ -61,18 +64,15 @@ void CReadWriteEasyReg::OneBackOnKey() {
 Variant CReadWriteEasyReg::GetValue(const std::string& VarName, bool ReturnBinStr) {
   if (!IsOpen) return Variant();
   try {
+    // One query reads a value of ordinary size; a larger one says how much room it needs and
+    // is read again with that (it may grow in between, so a few times at most).
     DWORD type = 0;
-    DWORD size = 0;
-    LSTATUS rc = RegQueryValueExA(OpenKey.get(), VarName.c_str(), nullptr, &type, nullptr, &size);
-    if (rc != ERROR_SUCCESS) return easyreg::QueryFailure(rc);
-
-    // The value may grow between the two queries: read again with the size it has now, so
-    // that no more bytes are used than were read.
+    DWORD size = kFirstReadBytes;
     std::vector<BYTE> data;
-    for (int attempt = 0; attempt < 4; ++attempt) {
+    LSTATUS rc = ERROR_MORE_DATA;
+    for (int attempt = 0; attempt < 4 && rc == ERROR_MORE_DATA; ++attempt) {
       data.assign(size, 0);
       rc = RegQueryValueExA(OpenKey.get(), VarName.c_str(), nullptr, &type, data.data(), &size);
-      if (rc != ERROR_MORE_DATA) break;
     }
     if (rc != ERROR_SUCCESS) return easyreg::QueryFailure(rc);
     if (size > data.size()) size = static_cast<DWORD>(data.size());

@@ -1,35 +1,86 @@
 #include "SingleInstance.h"
 
+#include <vector>
+
+#include "core/SecondStart.h"
 #include "forms/Form.h"
 
 namespace {
 
-// A visible form of another process: the one the user sees of the first instance.
-BOOL CALLBACK FindShownForm(HWND window, LPARAM found) {
+// How long a form of the other instance gets to answer; it answers between two messages, so
+// only a busy or hung instance takes long.
+constexpr UINT kAnswerTimeoutMs = 1000;
+
+// The forms of other processes, the shown ones first: the one the user sees of another
+// instance is where to start.
+BOOL CALLBACK CollectForms(HWND window, LPARAM found) {
   char cls[32]{};
   GetClassNameA(window, cls, sizeof cls);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   if (lstrcmpA(cls, forms::kFormClassName) != 0 || process == GetCurrentProcessId()) return TRUE;
-  HWND& result = *reinterpret_cast<HWND*>(found);
-  if (!result || IsWindowVisible(window)) result = window;
-  return IsWindowVisible(window) ? FALSE : TRUE;
+  auto& forms = *reinterpret_cast<std::vector<HWND>*>(found);
+  if (IsWindowVisible(window)) {
+    forms.insert(forms.begin(), window);
+  } else {
+    forms.push_back(window);
+  }
+  return TRUE;
 }
+
+// The platform side of the wait of a start that finds the claim taken.
+class Platform : public core::InstanceProbe {
+ public:
+  explicit Platform(SingleInstance& instance) : instance_(instance) {}
+  bool BringFirstForward() override { return BringFirstInstanceForward(); }
+  bool Claim(uint32_t waitMs) override { return instance_.TryClaim(waitMs); }
+  uint32_t Now() override { return GetTickCount(); }
+
+ private:
+  SingleInstance& instance_;
+};
 
 }  // namespace
 
 SingleInstance::SingleInstance(const wchar_t* mutexName)
     : mutex_(CreateMutexW(nullptr, FALSE, mutexName)) {
-  first_ = !(mutex_ && GetLastError() == ERROR_ALREADY_EXISTS);
+  held_ = !mutex_ || TryClaim(0);
+}
+
+bool SingleInstance::TryClaim(uint32_t waitMs) {
+  if (held_) return true;
+  if (!mutex_) return false;
+  const DWORD result = WaitForSingleObject(mutex_.get(), waitMs);
+  held_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+  return held_;
+}
+
+void SingleInstance::Release() {
+  if (held_ && mutex_) ReleaseMutex(mutex_.get());
+  held_ = false;
 }
 
 bool BringFirstInstanceForward() {
-  HWND window = nullptr;
-  EnumWindows(FindShownForm, reinterpret_cast<LPARAM>(&window));
-  if (!window) return false;
-  // This start is the foreground process: it may hand the foreground on to the first one.
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  AllowSetForegroundWindow(process);
-  return PostMessageA(window, forms::BringToFrontMessage(), 0, 0) != FALSE;
+  std::vector<HWND> forms;
+  EnumWindows(CollectForms, reinterpret_cast<LPARAM>(&forms));
+  for (HWND window : forms) {
+    // This start is the foreground process: it may hand the foreground on to the other one.
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    AllowSetForegroundWindow(process);
+    // Sent, not posted: a form that is being unloaded, or that has no shown form beside it
+    // yet, says so, and the wait goes on.
+    DWORD_PTR broughtForward = 0;
+    if (SendMessageTimeoutA(window, forms::BringToFrontMessage(), 0, 0, SMTO_ABORTIFHUNG,
+                            kAnswerTimeoutMs, &broughtForward) &&
+        broughtForward) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool SettleWithFirstInstance(SingleInstance& instance) {
+  Platform platform(instance);
+  return core::SettleSecondStart(platform) == core::SecondStart::RunsAlone;
 }

@@ -1,6 +1,7 @@
 #include "basDecs.h"
 
 #include "Mouse.h"
+#include "StartupMarks.h"
 #include "core/Capture.h"
 #include "core/Interval.h"
 #include "core/Settings.h"
@@ -83,10 +84,10 @@ void Main(Program& program) {
   } else {
     const core::SavedSettings saved =
         core::ReadSettings([&](const std::string& name) { return Stored(registry, name); });
+    STARTUP_MARK(startup::kSettings);
     core::LoadLocations(saved, shared.locations);
     FrmRun& run = program.frmRun();  // first use: the run window loads here
-    run.SetLeft(saved.runLeft);
-    run.SetTop(saved.runTop);
+    run.SetPosition(saved.runLeft, saved.runTop);
     run.KeepOnScreen();
     shared.jumpInterval = saved.jumpInterval;
     run.Timermove.SetInterval(core::StepPeriod(shared.jumpInterval));

@@ -6,22 +6,24 @@
 #include <ole2.h>
 
 #include "SingleInstance.h"
+#include "StartupMarks.h"
 #include "basDecs.h"
 #include "forms/Form.h"
 #include "forms/MsgBox.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  STARTUP_MARK(startup::kWinMain);
   // A second start in this session touches no settings and shows no icon: it only brings
-  // the first one's window forward.
+  // the first one's window forward. If the first has no window shown, because it is still
+  // starting or already ending, this start waits for its window or its end.
   SingleInstance instance;
-  if (!instance.IsFirst()) {
-    BringFirstInstanceForward();
-    return 0;
-  }
+  if (!instance.IsFirst() && !SettleWithFirstInstance(instance)) return 0;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
+  STARTUP_MARK(startup::kCommonControls);
   // The tray icon control is an ActiveX control: OLE on this thread, apartment threaded.
   HRESULT ole = OleInitialize(nullptr);
+  STARTUP_MARK(startup::kOle);
   forms::SetAppTitle("Wandrel4");
   try {
     basDecs::Program program;
@@ -30,6 +32,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   } catch (...) {
     // Nothing escapes the program's own handlers; this only guards the start-up itself.
   }
+  // Every window is unloaded and its place stored: a start from now on is the only one,
+  // though this process may take a while yet to end.
+  instance.Release();
   if (SUCCEEDED(ole)) OleUninitialize();
   return 0;
 }

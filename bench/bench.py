@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Speed and size of Wandrel4.exe, each figure beside the same figure of a minimal Win32
-window program (BenchBaseline.exe) built by the same toolchain and run the same way.
+window program (BenchBaseline.exe) built by the same toolchain and run the same way; start-up
+also beside the fair baseline (BenchFairBaseline.exe: the same window program with common
+controls, OLE and the tray icon control), phase by phase from the marks of a bench build.
 
     bench.py BIN_DIR I686_BIN_DIR [--runs N] [--steps N] [--seconds S]
 
@@ -26,6 +28,12 @@ TICKS = os.sysconf("SC_CLK_TCK")
 
 PROGRAM = ("Wandrel4.exe", "Wandrel 4")
 BASELINE = ("BenchBaseline.exe", "Wandrel Baseline")
+FAIR = ("BenchFairBaseline.exe", "Wandrel Fair Baseline")
+
+# The start-up marks of a bench build (common/StartupMarks.h), in the order a start passes
+# them; each phase runs from the mark before it to its own.
+MARKS = ["WinMain", "common controls", "OLE", "settings read", "form and font",
+         "control and type library", "shown", "first paint"]
 
 # Eight distinct locations, far from the run window, so that every step moves the cursor.
 LOCATIONS = [(200 + 100 * i, 300 + 60 * (i % 2)) for i in range(8)]
@@ -116,12 +124,19 @@ def peak_memory_kb(pid):
 
 
 class Running:
-    """One program started under Wine, up to its first shown window."""
+    """One program started under Wine, up to its first shown window. In a bench build the
+    program notes its start-up marks; phases() turns them into durations."""
 
     def __init__(self, which, timeout=30.0):
         self.exe, self.title = which
+        marks = tempfile.NamedTemporaryFile(prefix="marks-", dir=BIN, delete=False)
+        marks.close()
+        os.unlink(marks.name)
+        self.marks_file = marks.name
+        env = dict(os.environ, WANDREL_STARTUP_MARKS_FILE=self.windows_path(marks.name))
+        self.spawned = time.time()  # the clock the marks are taken on
         started = time.monotonic()
-        self.process = subprocess.Popen([LOADER, os.path.join(BIN, self.exe)], cwd=BIN,
+        self.process = subprocess.Popen([LOADER, os.path.join(BIN, self.exe)], cwd=BIN, env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         while not visible_window(self.title):
             if self.process.poll() is not None or time.monotonic() - started > timeout:
@@ -129,10 +144,39 @@ class Running:
                 stop_here(f"{self.exe} showed no window \"{self.title}\"")
             time.sleep(0.002)
         self.startup = time.monotonic() - started
+        self.visible = self.spawned + self.startup
         self.pid = wine_process(self.exe, self.process.pid)
         if self.pid is None:
             self.close()
             stop_here(f"no Wine process of {self.exe} found")
+
+    @staticmethod
+    def windows_path(path):
+        """The file as the Windows side names it: Wine's drive Z: is the root."""
+        return "Z:" + path.replace("/", "\\")
+
+    def phases(self, timeout=5.0):
+        """{phase: seconds} from the bench build's marks, with "process start" up to WinMain
+        and "visible on the display" from the shown mark to what xdotool saw; {} when the
+        program notes no marks (not a bench build)."""
+        deadline = time.monotonic() + timeout
+        while not os.path.exists(self.marks_file) and time.monotonic() < deadline:
+            time.sleep(0.01)
+        try:
+            with open(self.marks_file) as f:
+                noted = {phase: float(at) for at, phase in
+                         (line.rstrip("\n").split(" ", 1) for line in f if " " in line)}
+            os.unlink(self.marks_file)
+        except OSError:
+            return {}
+        result, before = {}, self.spawned
+        for phase in MARKS:
+            if phase in noted:
+                result[phase] = noted[phase] - before
+                before = noted[phase]
+        if "shown" in noted:
+            result["visible on the display"] = self.visible - noted["shown"]
+        return result
 
     def close(self):
         """WM_CLOSE, as a person closing the window; killed only if that does not end it."""
@@ -186,20 +230,51 @@ def bench_size(bin32):
     say()
 
 
+def print_phases(phases):
+    """Median of each phase over the runs, the program beside the fair baseline."""
+    names = ["process start to WinMain" if p == "WinMain" else p for p in MARKS]
+    say(f"  {'phase (median ms)':28} {'Wandrel4':>9} {'fair baseline':>14}")
+    for mark, name in zip(MARKS + ["visible on the display"], names + ["visible on the display"]):
+        cells = []
+        for which in (PROGRAM, FAIR):
+            values = [run[mark] for run in phases[which] if mark in run]
+            cells.append(f"{statistics.median(values) * 1000:.1f}" if values else "-")
+        say(f"  {name:28} {cells[0]:>9} {cells[1]:>14}")
+    # What the program itself does, without the Wine loader before it and the display after
+    # it: the least noisy figure on a shared machine.
+    inside = MARKS[1:MARKS.index("shown") + 1]
+    cells = []
+    for which in (PROGRAM, FAIR):
+        sums = [sum(run[m] for m in inside if m in run) for run in phases[which] if run]
+        cells.append(sums and statistics.median(sums))
+    say(f"  {'WinMain to shown, in all':28} "
+        + " ".join(f"{c * 1000:>{w}.1f}" if c else f"{'-':>{w}}" for c, w in zip(cells, (9, 14))))
+    if all(cells):
+        say(f"  ratio of that, program/fair baseline: {ratio(cells[0], cells[1])}")
+    missing = [which[0] for which in (PROGRAM, FAIR) if not any(phases[which])]
+    if missing:
+        say(f"  (no marks from {', '.join(missing)}: not a bench build)")
+
+
 def bench_startup(runs):
     say(f"== Start-up to the first shown window ({runs} runs each, median)")
-    times = {PROGRAM: [], BASELINE: []}
+    order = (PROGRAM, FAIR, BASELINE)
+    times = {which: [] for which in order}
+    phases = {which: [] for which in order}
     for _ in range(runs):
-        # Alternating, so that a slow spell of the machine falls on both alike.
-        for which in (PROGRAM, BASELINE):
+        # Taking turns, so that a slow spell of the machine falls on all alike.
+        for which in order:
             running = Running(which)
             times[which].append(running.startup)
+            phases[which].append(running.phases())
             running.close()
     for which, values in times.items():
-        say(f"  {which[0]:18} median {statistics.median(values) * 1000:6.0f} ms  "
+        say(f"  {which[0]:22} median {statistics.median(values) * 1000:6.0f} ms  "
             f"(min {min(values) * 1000:.0f}, max {max(values) * 1000:.0f})")
-    say(f"  ratio program/baseline: "
-        f"{ratio(statistics.median(times[PROGRAM]), statistics.median(times[BASELINE]))}")
+    program = statistics.median(times[PROGRAM])
+    say(f"  ratio program/fair baseline: {ratio(program, statistics.median(times[FAIR]))}")
+    say(f"  ratio program/bare baseline: {ratio(program, statistics.median(times[BASELINE]))}")
+    print_phases(phases)
     say()
 
 
@@ -294,6 +369,8 @@ def main():
     parser.add_argument("--runs", type=int, default=7)
     parser.add_argument("--steps", type=int, default=60)
     parser.add_argument("--seconds", type=float, default=30.0)
+    parser.add_argument("--startup-only", action="store_true",
+                        help="size and start-up only (no CPU, memory or step figures)")
     args = parser.parse_args()
     BIN = os.path.abspath(args.bin)
     interval = 1
@@ -305,7 +382,8 @@ def main():
     bench_size(os.path.abspath(args.bin32))
     write_settings(interval)
     bench_startup(args.runs)
-    bench_running(args.seconds, args.steps, interval)
+    if not args.startup_only:
+        bench_running(args.seconds, args.steps, interval)
     return 0
 
 

@@ -24,7 +24,11 @@ bool HasFace(const char* face) {
 }  // namespace
 
 const char* DialogFace() {
-  return HasFace(kScalableDialogFace) ? kScalableDialogFace : kClassicDialogFace;
+  // Looked up once: the fonts a process sees do not come and go between its windows, and a
+  // form's creation or a DPI change need not ask the font list again.
+  static const char* const face =
+      HasFace(kScalableDialogFace) ? kScalableDialogFace : kClassicDialogFace;
+  return face;
 }
 
 HFONT CreateDialogFont(int dpi) {

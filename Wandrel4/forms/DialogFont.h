@@ -12,7 +12,8 @@ constexpr char kScalableDialogFace[] = "Microsoft Sans Serif";
 constexpr char kClassicDialogFace[] = "MS Sans Serif";
 constexpr int kDialogPoints = 8;
 
-// The scalable face where the system has it, else the classic one.
+// The scalable face where the system has it, else the classic one; looked up on the first
+// call only.
 const char* DialogFace();
 
 // The dialog font at a DPI; the caller owns it.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "StartupMarks.h"
 #include "WindowClass.h"
 #include "forms/DialogFont.h"
 #include "forms/Placement.h"
@@ -61,14 +62,16 @@ Form* FormOfWindow(HWND window) {
 }
 
 // The form the user sees (the first shown one) to the front, with the keyboard focus.
-void BringShownFormToFront() {
+// False when no form is shown (yet, or any more).
+bool BringShownFormToFront() {
   for (Form* form : Forms()) {
     if (!form->Visible()) continue;
     HWND window = form->hWnd();
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     SetForegroundWindow(window);
-    return;
+    return true;
   }
+  return false;
 }
 
 }  // namespace
@@ -106,10 +109,9 @@ void Form::Load() {
   const HWND window = window_.get();
   if (design_.iconResource) {
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(design_.iconResource));
-    if (icon) {
-      SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-      SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    }
+    // The one 32 x 32 image: the system scales it down where a small icon is shown, and
+    // handing it over a second time as the small icon costs a conversion for nothing.
+    if (icon) SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   }
   font_.reset(CreateDialogFont(dpi_));
 
@@ -126,7 +128,9 @@ void Form::Load() {
   for (size_t i = 0; i < timers_.size(); ++i) timers_[i]->Attach(window, i + 1);
 
   Forms().push_back(this);
+  STARTUP_MARK(startup::kForm);
   OnWindowCreated(window);
+  STARTUP_MARK(startup::kControl);
   Form_Load();
 }
 
@@ -134,6 +138,7 @@ void Form::Show() {
   const HWND window = hWnd();
   if (!window) return;
   ShowWindow(window, SW_SHOW);
+  STARTUP_MARK(startup::kShown);
   SetForegroundWindow(window);
   if (!focus_) FocusFirstControl();
 }
@@ -157,6 +162,7 @@ int Form::Top() {
 
 void Form::SetLeft(int twips) { MoveTo(twips, Top()); }
 void Form::SetTop(int twips) { MoveTo(Left(), twips); }
+void Form::SetPosition(int leftTwips, int topTwips) { MoveTo(leftTwips, topTwips); }
 
 void Form::MoveTo(int leftTwips, int topTwips) {
   int dpi = SystemDpi();
@@ -308,6 +314,7 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam,
 }
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) STARTUP_MARK(startup::kFirstPaint);
   switch (message) {
     case WM_COMMAND:
       if (Control* control = FindByWindow(reinterpret_cast<HWND>(lParam))) {
@@ -359,10 +366,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     default:
-      if (message == BringToFrontMessage()) {
-        BringShownFormToFront();
-        return 0;
-      }
+      if (message == BringToFrontMessage()) return BringShownFormToFront() ? 1 : 0;
       break;
   }
   return DefWindowProcA(window_.get(), message, wParam, lParam);

@@ -37,6 +37,8 @@ class Form {
   int Top();
   void SetLeft(int twips);
   void SetTop(int twips);
+  // Left and Top at once, in one move.
+  void SetPosition(int leftTwips, int topTwips);
   // Brings the window to the front of the z-order; a hidden window stays hidden.
   void ZOrderFront();
   // Moves the window, keeping its size, wholly into the work area of its nearest monitor.
@@ -104,7 +106,8 @@ std::vector<Form*>& Forms();
 void UnloadAll();
 
 // The message a second start of the program sends to a form of the first one: bring the
-// shown form to the front.
+// shown form to the front. The answer is 1 when a form was shown and brought forward, 0 when
+// none is shown.
 UINT BringToFrontMessage();
 
 // Delivers messages until no form is loaded any more.

@@ -9,6 +9,12 @@
 //   probe clicks X Y W H SECONDS       a topmost window there; prints down|up x y per click
 //   probe cursor                       where Windows has the cursor: x|y
 //   probe move TITLE X Y               moves a top-level window, as a drag by its caption would
+//   probe instance SHOW RELEASE END    plays another Wandrel that starts or ends slowly: takes
+//                                      the one-instance claim, shows a form at SHOW ms (-1:
+//                                      never), answers the bring-to-front request while shown,
+//                                      lets the claim go at RELEASE ms, ends at END ms; prints
+//                                      claimed, shown, brought to the front (asked while
+//                                      hidden), released
 #include <windows.h>
 
 #include <cstdio>
@@ -114,6 +120,62 @@ int Clicks(int x, int y, int w, int h, int seconds) {
   return 0;
 }
 
+// The names the program uses for its claim, its forms and its bring-to-front request.
+constexpr wchar_t kClaimName[] = L"Local\\Wandrel4.SingleInstance";
+constexpr char kFormClass[] = "WandrelForm";
+
+void Say(const char* line) {
+  std::printf("%s\n", line);
+  std::fflush(stdout);
+}
+
+LRESULT CALLBACK InstanceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  static const UINT bringToFront = RegisterWindowMessageA("WandrelForm.BringToFront");
+  if (message == bringToFront) {
+    // As a form answers: brought forward only when shown.
+    const bool shown = IsWindowVisible(window) != FALSE;
+    Say(shown ? "brought to the front" : "asked while hidden");
+    return shown ? 1 : 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int Instance(int showMs, int releaseMs, int endMs) {
+  HANDLE claim = CreateMutexW(nullptr, FALSE, kClaimName);
+  if (!claim || WaitForSingleObject(claim, 0) != WAIT_OBJECT_0) return 2;
+  Say("claimed");
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = InstanceProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = kFormClass;
+  RegisterClassA(&wc);
+  // Like a form of the program: there from the start, hidden until shown.
+  HWND form = CreateWindowExA(WS_EX_TOOLWINDOW, kFormClass, "probe instance", WS_CAPTION, 700, 500,
+                              160, 60, nullptr, nullptr, wc.hInstance, nullptr);
+  const DWORD start = GetTickCount();
+  bool released = false;
+  MSG msg;
+  for (;;) {
+    const int elapsed = static_cast<int>(GetTickCount() - start);
+    if (showMs >= 0 && elapsed >= showMs && form && !IsWindowVisible(form)) {
+      ShowWindow(form, SW_SHOWNOACTIVATE);
+      Say("shown");
+    }
+    if (!released && elapsed >= releaseMs) {
+      if (form) DestroyWindow(form);
+      form = nullptr;
+      ReleaseMutex(claim);
+      released = true;
+      Say("released");
+    }
+    if (elapsed >= endMs) break;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  CloseHandle(claim);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -152,8 +214,11 @@ int main(int argc, char** argv) {
     return Clicks(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                   std::atoi(argv[6]));
   }
+  if (command == "instance" && argc > 4) {
+    return Instance(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+  }
   std::fprintf(stderr,
                "usage: probe windows | children TITLE | client TITLE | settings | clicks X Y W H S "
-               "| cursor | move TITLE X Y\n");
+               "| cursor | move TITLE X Y | instance SHOW RELEASE END\n");
   return 1;
 }

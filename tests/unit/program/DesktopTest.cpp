@@ -3,6 +3,7 @@
 // while the cycle is ON.
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 #include "KeepAwake.h"
@@ -241,16 +242,84 @@ TEST_F(AwakeTest, ConfiguringWhileOnKeepsTheRequest) {
   EXPECT_EQ((std::vector<EXECUTION_STATE>{kAwake}), Requests());
 }
 
-TEST(SingleInstanceTest, TheSecondHolderOfTheNameIsNotTheFirst) {
-  constexpr wchar_t kName[] = L"Local\\Wandrel4.Test.SingleInstance";
+// The claim is a mutex, owned by a thread; another thread stands in for another start.
+constexpr wchar_t kTestClaim[] = L"Local\\Wandrel4.Test.SingleInstance";
+
+// What a start on another thread finds: whether it holds the claim at once, and after
+// waiting up to waitMs.
+struct OtherStart {
+  bool first = false;
+  bool claimed = false;
+};
+OtherStart StartElsewhere(uint32_t waitMs) {
+  OtherStart result;
+  std::thread start([&] {
+    SingleInstance other(kTestClaim);
+    result.first = other.IsFirst();
+    result.claimed = other.TryClaim(waitMs);
+  });
+  start.join();
+  return result;
+}
+
+TEST(SingleInstanceTest, WhileTheFirstHoldsTheClaimASecondStartIsNotFirst) {
   {
-    SingleInstance first(kName);
+    SingleInstance first(kTestClaim);
     EXPECT_TRUE(first.IsFirst());
-    SingleInstance second(kName);
-    EXPECT_FALSE(second.IsFirst());
+    const OtherStart second = StartElsewhere(30);
+    EXPECT_FALSE(second.first);
+    EXPECT_FALSE(second.claimed);
   }
-  SingleInstance again(kName);  // the first one ended: the next start is first again
-  EXPECT_TRUE(again.IsFirst());
+  // The first one ended: the next start is first again.
+  EXPECT_TRUE(StartElsewhere(0).first);
+}
+
+TEST(SingleInstanceTest, AFirstThatBeginsToEndLetsTheNextStartRunAlone) {
+  SingleInstance first(kTestClaim);
+  ASSERT_TRUE(first.IsFirst());
+  first.Release();  // the process is still there, its claim is not
+  EXPECT_FALSE(first.IsFirst());
+  EXPECT_TRUE(StartElsewhere(0).first);
+}
+
+TEST(SingleInstanceTest, AWaitingStartTakesTheClaimOnceTheFirstLetsGo) {
+  SingleInstance first(kTestClaim);
+  ASSERT_TRUE(first.IsFirst());
+  HANDLE waiting = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  OtherStart second;
+  std::thread start([&] {
+    SingleInstance other(kTestClaim);
+    second.first = other.IsFirst();
+    SetEvent(waiting);
+    second.claimed = other.TryClaim(10000);
+  });
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(waiting, 10000));
+  first.Release();
+  start.join();
+  CloseHandle(waiting);
+  EXPECT_FALSE(second.first);
+  EXPECT_TRUE(second.claimed);
+}
+
+TEST(SingleInstanceTest, AHolderThatDiedWithoutLettingGoCountsAsGone) {
+  HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE die = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread holder([&] {
+    // Takes the claim and ends without releasing it, as a process that was killed.
+    HANDLE claim = CreateMutexW(nullptr, FALSE, kTestClaim);
+    WaitForSingleObject(claim, 0);
+    SetEvent(taken);
+    WaitForSingleObject(die, 10000);
+    CloseHandle(claim);
+  });
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken, 10000));
+  SingleInstance survivor(kTestClaim);
+  EXPECT_FALSE(survivor.IsFirst());
+  SetEvent(die);
+  holder.join();
+  EXPECT_TRUE(survivor.TryClaim(1000));
+  CloseHandle(taken);
+  CloseHandle(die);
 }
 
 TEST(SingleInstanceTest, TheProgramsNameIsLocalToTheSession) {
@@ -265,10 +334,18 @@ TEST_F(DesktopTest, TheBringToFrontMessageShowsTheConfigurationWhileThatIsTheSho
                                nullptr, nullptr, nullptr);
   SetForegroundWindow(other);
   ASSERT_EQ(other, GetForegroundWindow());
-  SendMessageA(frmRun().hWnd(), forms::BringToFrontMessage(), 0, 0);
+  EXPECT_EQ(1, SendMessageA(frmRun().hWnd(), forms::BringToFrontMessage(), 0, 0));
   EXPECT_EQ(frmConfig().hWnd(), GetForegroundWindow());
   EXPECT_FALSE(frmRun().Visible());  // the hidden run window stays hidden
   DestroyWindow(other);
+}
+
+TEST_F(DesktopTest, WithNoFormShownTheBringToFrontMessageSaysSoAndShowsNothing) {
+  // A run window that is loaded but not shown yet, as while the program starts: a second
+  // start must hear that nothing was brought forward, so that it waits on.
+  WriteInstalledSettings();
+  EXPECT_EQ(0, SendMessageA(frmRun().hWnd(), forms::BringToFrontMessage(), 0, 0));
+  EXPECT_FALSE(frmRun().Visible());
 }
 
 }  // namespace

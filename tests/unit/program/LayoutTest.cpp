@@ -10,6 +10,7 @@
 #include "forms/Twips.h"
 #include "frmConfig.h"
 #include "frmRun.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -132,6 +133,16 @@ TEST_F(LayoutTest, ControlsUseTheEightPointDialogFaceAtTheWindowsDpi) {
     ASSERT_NE(0, GetObjectA(font, sizeof face, &face));
     EXPECT_STREQ(forms::DialogFace(), face.lfFaceName);
     EXPECT_EQ(-MulDiv(8, dpi, 72), face.lfHeight) << dpi << " DPI";
+  }
+}
+
+TEST_F(LayoutTest, BothWindowsCarryTheProgramIcon) {
+  HICON program = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_WANDREL));
+  ASSERT_NE(nullptr, program);
+  for (HWND window : {frmRun().hWnd(), frmConfig().hWnd()}) {
+    EXPECT_EQ(program, reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_BIG, 0)));
+    // Where a small icon is shown, the system makes one of the same image.
+    EXPECT_NE(nullptr, reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_SMALL2, 0)));
   }
 }
 

@@ -58,6 +58,18 @@ TEST_F(ReadValue, EveryByteValueComesBackAsOneCharacter) {
   EXPECT_EQ("FE FF ", hex.substr(253 * 3));
 }
 
+TEST_F(ReadValue, ValuesAroundAndBeyondTheFirstReadsRoomComeBackWhole) {
+  // Settings are short and read in one query; longer values need a second one.
+  for (size_t length : {0u, 254u, 255u, 256u, 257u, 5000u, 70000u}) {
+    std::string text(length, 'v');
+    for (size_t i = 0; i < length; i += 97) text[i] = static_cast<char>('a' + i % 26);
+    Plant("long", REG_SZ, text + '\0');
+    const Variant read = Get("long");
+    ASSERT_TRUE(read.IsText()) << length;
+    EXPECT_EQ(text, read.text()) << length;
+  }
+}
+
 TEST_F(ReadValue, DwordAsHexOrRawBytes) {
   Plant("one", REG_DWORD, Bytes("\x01\0\0\0", 4));
   Plant("big", REG_DWORD, Bytes("\x78\x56\x34\x12", 4));
