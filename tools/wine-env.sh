@@ -81,9 +81,9 @@ wandrel_env_start() {
   local build=$1 arch=$2
   mkdir -p "$build"
   build=$(cd "$build" && pwd)
-  # No .NET or HTML engine installs; WANDREL_DLLOVERRIDES adds a caller's own.
-  export WINE_LOADER WINEPREFIX WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml=${WANDREL_DLLOVERRIDES:+;$WANDREL_DLLOVERRIDES}"
+  # No .NET or HTML engine installs and no Linux menu entries (a process at every session
+  # start, minutes where 32-bit Wine is emulated).
+  export WINE_LOADER WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   # The server is the same for 32- and 64-bit programs: the native one also serves 32-bit
   # Wine where that runs emulated.
   [ -x /usr/lib/wine/wineserver64 ] && export WINESERVER=/usr/lib/wine/wineserver64
@@ -103,6 +103,8 @@ wandrel_env_start() {
   if [ -d /usr/share/wine/fonts ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then
     cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   fi
+  # WANDREL_PREFIX_ONLY=1: only the prefix, no session in it (each costs minutes emulated).
+  [ "${WANDREL_PREFIX_ONLY:-0}" = 1 ] && return 0
   wineserver -p
   # Start the desktop process (it owns the system tray) before anything is measured.
   "$WINE_LOADER" cmd /c exit >/dev/null 2>&1 || true
