@@ -2,17 +2,29 @@
 
 #include <windows.h>
 
+#include "forms/Placement.h"
+
 namespace basDecs {
 
-core::Point CursorPosition() {
+std::optional<core::Point> CursorPosition() {
   POINT cursor{};
-  if (!GetCursorPos(&cursor)) return {};
-  return {cursor.x, cursor.y};
+  if (!GetCursorPos(&cursor)) return std::nullopt;
+  return core::Point{cursor.x, cursor.y};
+}
+
+std::vector<core::Rect> Monitors() {
+  std::vector<core::Rect> monitors;
+  for (const forms::MonitorArea& area : forms::DesktopMonitors()) {
+    const RECT& m = area.monitor;
+    monitors.push_back({m.left, m.top, m.right, m.bottom});
+  }
+  return monitors;
 }
 
 void LeftClick() {
-  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+  const core::ButtonFlags button = core::PrimaryButton(GetSystemMetrics(SM_SWAPBUTTON) != 0);
+  mouse_event(button.down, 0, 0, 0, 0);
+  mouse_event(button.up, 0, 0, 0, 0);
 }
 
 }  // namespace basDecs

@@ -1,14 +1,22 @@
-// The mouse as the program uses it: where the cursor is, and the left click.
+// The mouse as the program uses it: where the cursor is, where it can go, and the click.
 #pragma once
 
-#include "core/Locations.h"
+#include <optional>
+#include <vector>
+
+#include "core/Cycle.h"
 
 namespace basDecs {
 
-// The cursor's screen position; the origin when it cannot be read.
-core::Point CursorPosition();
+// The cursor's screen position; none when it cannot be read (the session is locked, the
+// secure desktop or another desktop has the input).
+std::optional<core::Point> CursorPosition();
 
-// A press and release of the left button where the cursor is.
+// The monitors of the desktop as it is now, in screen pixels.
+std::vector<core::Rect> Monitors();
+
+// A press and release of the user's primary button where the cursor is (the left one, or
+// the right one where the buttons are swapped), read at each click.
 void LeftClick();
 
 }  // namespace basDecs

@@ -43,13 +43,29 @@ class Platform : public core::InstanceProbe {
 }  // namespace
 
 SingleInstance::SingleInstance(const wchar_t* mutexName)
-    : mutex_(CreateMutexW(nullptr, FALSE, mutexName)) {
-  held_ = !mutex_ || TryClaim(0);
+    : name_(mutexName), mutex_(CreateMutexW(nullptr, FALSE, mutexName)) {
+  switch (core::ClassifyClaimOpening(static_cast<bool>(mutex_), GetLastError())) {
+    case core::ClaimOpening::Opened:
+      held_ = TryClaim(0);
+      break;
+    case core::ClaimOpening::HeldElsewhere:
+      held_ = false;
+      break;
+    case core::ClaimOpening::Failed:
+      held_ = true;
+      break;
+  }
 }
 
 bool SingleInstance::TryClaim(uint32_t waitMs) {
   if (held_) return true;
-  if (!mutex_) return false;
+  if (!mutex_) {
+    // The holder may not be opened by this start; once it has ended the claim is made anew.
+    Sleep(waitMs);
+    mutex_.reset(CreateMutexW(nullptr, FALSE, name_.c_str()));
+    if (!mutex_) return false;
+    waitMs = 0;
+  }
   const DWORD result = WaitForSingleObject(mutex_.get(), waitMs);
   held_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
   return held_;

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "Handles.h"
 
@@ -22,7 +23,8 @@ class SingleInstance {
   SingleInstance& operator=(const SingleInstance&) = delete;
 
   // True while this start holds the claim (also when the mutex cannot be made at all: a
-  // program that cannot tell is better running than gone).
+  // program that cannot tell is better running than gone). A claim this start may not even
+  // open belongs to another instance (one that runs as administrator).
   bool IsFirst() const { return held_; }
   // Waits up to waitMs for the claim; true once this start holds it. A holder that ended
   // without letting go (its process died) counts as gone.
@@ -32,6 +34,7 @@ class SingleInstance {
   void Release();
 
  private:
+  std::wstring name_;
   UniqueKernelHandle mutex_;
   bool held_ = false;
 };

@@ -110,8 +110,14 @@ void CaptureLocation(Program& program, int16_t& KeyCode, int16_t& Shift) {
     case core::CaptureKind::Capture:
       break;
   }
+  // A cursor that cannot be read has no place to record: no entry is filled with a guess.
+  const std::optional<core::Point> cursor = CursorPosition();
+  if (!cursor) {
+    MessageBeep(MB_OK);
+    return;
+  }
   shared.currentLocation = plan.entry;
-  core::StoreCapture(shared.locations, plan.entry, CursorPosition());
+  core::StoreCapture(shared.locations, plan.entry, *cursor);
   FrmConfig& config = program.frmConfig();
   int16_t entry = plan.entry;
   config.ChangeCheck(entry);

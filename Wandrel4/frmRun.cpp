@@ -92,7 +92,7 @@ void FrmRun::cmdRun_Click() {
     shared_.running = true;
     cmdRun.SetCaption("ON");
     StayAwake(true);
-    if (!suspended_) Timermove.SetEnabled(true);  // the watchdog starts with the first step
+    if (!Holding()) Timermove.SetEnabled(true);  // the watchdog starts with the first step
   }
 }
 
@@ -113,14 +113,22 @@ void FrmRun::StayAwake(bool awake) {
 void FrmRun::Timermove_Timer() {
   const core::StepInput input{shared_.currentLocation, Timertest.Enabled(), shared_.stopMovement,
                               basDecs::CursorPosition(), shared_.expected};
-  const core::Step step = core::NextStep(input, shared_.locations);
-  if (step.action == core::StepAction::SwitchOff) {
-    SwitchOff();
-    return;
+  const core::Step step = core::NextStep(input, shared_.locations, basDecs::Monitors());
+  switch (step.action) {
+    case core::StepAction::Hold:
+      return;
+    case core::StepAction::SwitchOff:
+      SwitchOff();
+      return;
+    case core::StepAction::Skip:
+      shared_.currentLocation = step.nextLocation;
+      return;
+    case core::StepAction::Move:
+      break;
   }
   SetCursorPos(step.target.x, step.target.y);
   shared_.expected = step.target;
-  if (step.click) basDecs::LeftClick();
+  if (core::ClickAfterMove(step, basDecs::CursorPosition())) basDecs::LeftClick();
   Timertest.SetEnabled(true);
   shared_.currentLocation = step.nextLocation;
 }
@@ -148,7 +156,24 @@ void FrmRun::SuspendCycle() {
 
 void FrmRun::ResumeCycle() {
   suspended_ = false;
-  if (shared_.running) Timermove.SetEnabled(true);
+  if (shared_.running && !Holding()) Timermove.SetEnabled(true);
+}
+
+void FrmRun::SessionChange(unsigned code) {
+  const bool wasHeld = session_.Held();
+  session_ = core::AfterSessionChange(session_, code);
+  if (session_.Held() == wasHeld) return;
+  // A cursor moved on the lock screen counts for nothing: the watchdog waits for the next
+  // step, as after switching ON.
+  Timertest.SetEnabled(false);
+  Timermove.SetEnabled(shared_.running && !Holding());
+}
+
+bool FrmRun::OnWindowMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+  if (message != WM_WTSSESSION_CHANGE) return false;
+  SessionChange(static_cast<unsigned>(wParam));
+  result = 0;
+  return true;
 }
 
 void FrmRun::cKestrow_MouseDown() { ZOrderFront(); }
@@ -165,7 +190,11 @@ void FrmRun::Form_Unload() {
   StayAwake(false);
 }
 
-void FrmRun::OnWindowCreated(HWND window) { ShowTrayIcon(window); }
+void FrmRun::OnWindowCreated(HWND window) {
+  session_ = {};
+  sessionNotifications_ = std::make_unique<basDecs::SessionNotifications>(window);
+  ShowTrayIcon(window);
+}
 
 void FrmRun::ShowTrayIcon(HWND window) {
   forms::AxProperties saved;
@@ -190,4 +219,7 @@ void FrmRun::ShowTrayIcon(HWND window) {
                 "\"regsvr32 Kestrow.ocx\".");
 }
 
-void FrmRun::OnWindowDestroying() { cKestrow.Destroy(); }
+void FrmRun::OnWindowDestroying() {
+  cKestrow.Destroy();
+  sessionNotifications_.reset();
+}

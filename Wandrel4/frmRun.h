@@ -3,9 +3,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "CReadWriteEasyReg.h"
+#include "SessionNotifications.h"
 #include "SharedState.h"
+#include "core/Session.h"
 #include "forms/AxHost.h"
 #include "forms/Form.h"
 
@@ -44,23 +47,32 @@ class FrmRun : public forms::Form {
   void SuspendCycle();
   // Back from the configuration window: a cycle that was ON continues with a fresh period.
   void ResumeCycle();
+  // A session notification (WM_WTSSESSION_CHANGE): while the session is locked or
+  // disconnected the cycle holds still and stays ON; back, it goes on with the next location
+  // after a full period, and the watchdog starts afresh from that step.
+  void SessionChange(unsigned code);
 
  protected:
   void Form_Load() override;
   void Form_Unload() override;
   void OnWindowCreated(HWND window) override;
   void OnWindowDestroying() override;
+  bool OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
   void SwitchOff();
+  // The configuration window is open or the session is not the user's: no step ticks.
+  bool Holding() const { return suspended_ || session_.Held(); }
   // Holds or drops the request that keeps the system awake, once each.
   void StayAwake(bool awake);
   void ShowTrayIcon(HWND window);
 
   forms::AxHost cKestrow;   // the tray icon control
   bool suspended_ = false;  // the configuration window is open
-  bool trayTold_ = false;   // the user has been told once that there is no tray icon
-  bool awake_ = false;      // the keep-awake request is held
+  core::SessionState session_;
+  std::unique_ptr<basDecs::SessionNotifications> sessionNotifications_;
+  bool trayTold_ = false;  // the user has been told once that there is no tray icon
+  bool awake_ = false;     // the keep-awake request is held
 };
 
 // The About box's text, line by line.

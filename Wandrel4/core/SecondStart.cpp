@@ -2,6 +2,12 @@
 
 namespace core {
 
+ClaimOpening ClassifyClaimOpening(bool opened, uint32_t lastError) {
+  constexpr uint32_t kAccessDenied = 5;  // ERROR_ACCESS_DENIED
+  if (opened) return ClaimOpening::Opened;
+  return lastError == kAccessDenied ? ClaimOpening::HeldElsewhere : ClaimOpening::Failed;
+}
+
 SecondStart SettleSecondStart(InstanceProbe& probe, uint32_t patienceMs, uint32_t sliceMs) {
   const uint32_t started = probe.Now();
   for (;;) {

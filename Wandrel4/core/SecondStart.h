@@ -8,6 +8,15 @@
 
 namespace core {
 
+// What a start learns from opening the session's claim.
+enum class ClaimOpening {
+  Opened,         // the claim is in hand to wait on
+  HeldElsewhere,  // another instance holds it and this start may not open it (that one runs
+                  // as administrator, this one does not): that is another instance all the same
+  Failed,         // the system made no claim at all: better running than gone
+};
+ClaimOpening ClassifyClaimOpening(bool opened, uint32_t lastError);
+
 // What the wait asks of the platform; tests give their own.
 class InstanceProbe {
  public:

@@ -6,8 +6,10 @@
 #include "StartupMarks.h"
 #include "WindowClass.h"
 #include "forms/DialogFont.h"
+#include "forms/MessageFilter.h"
 #include "forms/Placement.h"
 #include "forms/Twips.h"
+#include "forms/WindowDpi.h"
 
 namespace forms {
 namespace {
@@ -98,15 +100,16 @@ void Form::Load() {
   for (Timer* timer : timers_) timer->Reset();
   focus_ = nullptr;
 
-  dpi_ = SystemDpi();
-  RECT frame{0, 0, TwipsToPixels(design_.clientWidth, dpi_),
-             TwipsToPixels(design_.clientHeight, dpi_)};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   // The window procedure takes the handle over at WM_NCCREATE, before any other message.
-  CreateWindowExA(kExStyle, kClassName, design_.caption.c_str(), kStyle, 0, 0,
-                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                  GetModuleHandleA(nullptr), this);
+  CreateWindowExA(kExStyle, kClassName, design_.caption.c_str(), kStyle, 0, 0, 0, 0, nullptr,
+                  nullptr, GetModuleHandleA(nullptr), this);
   const HWND window = window_.get();
+  // Laid out for the monitor it opens on, whose DPI may differ from the one the system had at
+  // sign-in (a laptop docked since, a remote session reconnected from another screen).
+  dpi_ = WindowDpi(window);
+  FitFrame();
+  // A start of the program that is not elevated asks this one, when it is, to come forward.
+  AllowMessageFromLowerIntegrity(window, BringToFrontMessage());
   if (design_.iconResource) {
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(design_.iconResource));
     // The one 32 x 32 image: the system scales it down where a small icon is shown, and
@@ -137,6 +140,12 @@ void Form::Load() {
 void Form::Show() {
   const HWND window = hWnd();
   if (!window) return;
+  // Moved since it was laid out (a saved place, a corner of the work area) onto a monitor of
+  // another DPI: laid out again for that one before anybody sees it.
+  if (const int dpi = WindowDpi(window); dpi != dpi_) {
+    Relayout(dpi);
+    FitFrame();
+  }
   ShowWindow(window, SW_SHOW);
   STARTUP_MARK(startup::kShown);
   SetForegroundWindow(window);
@@ -192,9 +201,18 @@ void Form::KeepOnScreen() {
 void Form::PlaceAtBottomRight() {
   RECT r{};
   GetWindowRect(hWnd(), &r);
-  const RECT& work = DesktopMonitors().front().work;
+  // A copy: the list of monitors is gone at the end of this statement.
+  const RECT work = DesktopMonitors().front().work;
   MoveFrameTo(BottomRight(SIZE{r.right - r.left, r.bottom - r.top}, work,
                           TwipsToPixels(kCornerMarginTwips, dpi_)));
+}
+
+void Form::FitFrame() {
+  const SIZE client{TwipsToPixels(design_.clientWidth, dpi_),
+                    TwipsToPixels(design_.clientHeight, dpi_)};
+  const SIZE frame = FrameSize(client, kStyle, kExStyle, dpi_);
+  SetWindowPos(window_.get(), nullptr, 0, 0, frame.cx, frame.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::Relayout(int dpi) {
@@ -367,6 +385,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     default:
       if (message == BringToFrontMessage()) return BringShownFormToFront() ? 1 : 0;
+      if (LRESULT result = 0; OnWindowMessage(message, wParam, lParam, result)) return result;
       break;
   }
   return DefWindowProcA(window_.get(), message, wParam, lParam);
@@ -396,7 +415,10 @@ bool PreTranslate(MSG& msg) {
   if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
   Form* form = FormOfWindow(msg.hwnd);
   if (!form) return false;
-  if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+  // One key-down event per press: the repeats of a held key (bit 30, the key was down
+  // already) still type and navigate, but raise no event.
+  const bool repeat = (msg.lParam & (1L << 30)) != 0;
+  if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && !repeat) {
     form->DispatchKeyDown(msg.hwnd, static_cast<int16_t>(msg.wParam), ModifierMask());
     // The handler may have unloaded the form.
     if (!form->IsLoaded()) return true;

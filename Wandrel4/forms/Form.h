@@ -69,6 +69,10 @@ class Form {
   // Around the window's life, for things that live on the window besides the controls.
   virtual void OnWindowCreated(HWND /*window*/) {}
   virtual void OnWindowDestroying() {}
+  // Any other message of the form's window; true when the form handled it, with `result`.
+  virtual bool OnWindowMessage(UINT /*message*/, WPARAM, LPARAM, LRESULT& /*result*/) {
+    return false;
+  }
 
   CommandButton& Button(const std::string& name);
   CheckBox& Check(const std::string& name, int index = -1);
@@ -84,6 +88,8 @@ class Form {
   void FocusFirstControl();
   void MoveTo(int leftTwips, int topTwips);
   void MoveFrameTo(const RECT& frame);
+  // The window's outer size for the design's client area at the form's DPI.
+  void FitFrame();
   // The one way a form lets go of its window, for Unload, for the destructor and for a
   // window destroyed from outside: timers and controls detached, the window destroyed
   // unless it is gone already, the form out of the list of loaded forms.

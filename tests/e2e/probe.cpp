@@ -210,6 +210,13 @@ int main(int argc, char** argv) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return 0;
   }
+  if (command == "send" && argc > 4) {  // a message to a window, as the system sends it
+    HWND window = FindWindowA(nullptr, argv[2]);
+    if (!window) return 1;
+    SendMessageA(window, static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
+                 std::strtoul(argv[4], nullptr, 0), 0);
+    return 0;
+  }
   if (command == "clicks" && argc > 6) {
     return Clicks(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                   std::atoi(argv[6]));

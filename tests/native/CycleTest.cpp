@@ -71,13 +71,16 @@ TEST(CycleTest, NegativePositionsOfOtherMonitorsAreKept) {
 }
 
 TEST(CycleTest, WatchdogSwitchesOffOnlyWhenMovedAndAsked) {
-  const core::Point expected{50, 60};
-  EXPECT_TRUE(core::WatchdogSwitchesOff({51, 60}, expected, true));
-  EXPECT_TRUE(core::WatchdogSwitchesOff({50, 59}, expected, true));
-  EXPECT_TRUE(core::WatchdogSwitchesOff({-50, -60}, expected, true));
-  EXPECT_FALSE(core::WatchdogSwitchesOff({50, 60}, expected, true));
-  EXPECT_FALSE(core::WatchdogSwitchesOff({51, 60}, expected, false));
-  EXPECT_FALSE(core::WatchdogSwitchesOff({50, 60}, expected, false));
+  using P = core::Point;
+  const P expected{50, 60};
+  EXPECT_TRUE(core::WatchdogSwitchesOff(P{51, 60}, expected, true));
+  EXPECT_TRUE(core::WatchdogSwitchesOff(P{50, 59}, expected, true));
+  EXPECT_TRUE(core::WatchdogSwitchesOff(P{-50, -60}, expected, true));
+  EXPECT_FALSE(core::WatchdogSwitchesOff(P{50, 60}, expected, true));
+  EXPECT_FALSE(core::WatchdogSwitchesOff(P{51, 60}, expected, false));
+  EXPECT_FALSE(core::WatchdogSwitchesOff(P{50, 60}, expected, false));
+  // A cursor that cannot be read (a locked session) is no hand on the mouse.
+  EXPECT_FALSE(core::WatchdogSwitchesOff(std::nullopt, expected, true));
 }
 
 TEST(CycleTest, AStepThatFindsTheCursorMovedWhileWatchedSwitchesOffAndMovesNothing) {
@@ -96,7 +99,8 @@ TEST(CycleTest, AStepWithTheCursorInPlaceMovesOn) {
   core::StepInput input = At(2);
   input.watchdogEnabled = true;
   input.stopMovement = true;
-  input.expected = input.cursor = {140, 220};
+  input.expected = {140, 220};
+  input.cursor = input.expected;
   core::Step step = core::NextStep(input, Table());
   EXPECT_EQ(core::StepAction::Move, step.action);
   EXPECT_EQ((core::Point{160, 230}), step.target);
@@ -121,6 +125,57 @@ TEST(CycleTest, TheFirstStepAfterOnIgnoresMovementBecauseNothingWatchesYet) {
   core::Step step = core::NextStep(input, Table());
   EXPECT_EQ(core::StepAction::Move, step.action);
   EXPECT_EQ(0, step.nextLocation);
+}
+
+TEST(CycleTest, AnUnreadableCursorHoldsTheStepWhereItIs) {
+  core::StepInput input = At(2);
+  input.watchdogEnabled = true;
+  input.stopMovement = true;
+  input.cursor = std::nullopt;
+  core::Step step = core::NextStep(input, Table());
+  EXPECT_EQ(core::StepAction::Hold, step.action);
+  EXPECT_EQ(2, step.nextLocation);
+}
+
+// A main monitor of 1024 x 768 and one of 1280 x 1024 to its left.
+TEST(CycleTest, AnEntryOnNoMonitorTakesItsTurnWithoutMovingOrClicking) {
+  const core::Rect monitors[] = {{0, 0, 1024, 768}, {-1280, 0, 0, 1024}};
+  const struct {
+    core::Point at;
+    core::StepAction action;
+  } cases[] = {
+      {{-1200, 900}, core::StepAction::Move},  // on the left monitor
+      {{1023, 767}, core::StepAction::Move},
+      {{1024, 10}, core::StepAction::Skip},  // just past the main one's right edge
+      {{500, 800}, core::StepAction::Skip},  // below the main one, beside the left one's foot
+      {{5000, 5000}, core::StepAction::Skip},
+  };
+  for (const auto& c : cases) {
+    core::LocationTable table = Table();
+    table[3] = {c.at.x, c.at.y, true, false};
+    core::Step step = core::NextStep(At(2), table, monitors);
+    EXPECT_EQ(c.action, step.action) << c.at.x << "," << c.at.y;
+    EXPECT_EQ(3, step.nextLocation);  // the order stays the one recorded
+    EXPECT_EQ(c.action == core::StepAction::Move, step.click);
+  }
+  // No monitor known: nothing is skipped.
+  EXPECT_EQ(core::StepAction::Move, core::NextStep(At(-1), Table(), {}).action);
+}
+
+TEST(CycleTest, TheClickFollowsOnlyWhereTheCursorReallyArrived) {
+  const core::Step marked{core::StepAction::Move, 3, {160, 230}, true};
+  EXPECT_TRUE(core::ClickAfterMove(marked, core::Point{160, 230}));
+  EXPECT_FALSE(core::ClickAfterMove(marked, core::Point{159, 230}));  // clipped or refused
+  EXPECT_FALSE(core::ClickAfterMove(marked, std::nullopt));
+  EXPECT_FALSE(
+      core::ClickAfterMove({core::StepAction::Move, 3, {160, 230}, false}, core::Point{160, 230}));
+}
+
+TEST(CycleTest, TheClickIsThePrimaryButtonOfALeftHandedMouseToo) {
+  EXPECT_EQ(0x0002u, core::PrimaryButton(false).down);  // MOUSEEVENTF_LEFTDOWN
+  EXPECT_EQ(0x0004u, core::PrimaryButton(false).up);
+  EXPECT_EQ(0x0008u, core::PrimaryButton(true).down);  // MOUSEEVENTF_RIGHTDOWN
+  EXPECT_EQ(0x0010u, core::PrimaryButton(true).up);
 }
 
 }  // namespace

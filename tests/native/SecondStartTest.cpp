@@ -83,4 +83,11 @@ TEST(SecondStartTest, AClockThatWrapsDuringTheWaitChangesNothing) {
   EXPECT_EQ(core::SecondStart::RunsAlone, core::SettleSecondStart(ending, 2000, 50));
 }
 
+TEST(SecondStartTest, AClaimThisStartMayNotOpenBelongsToAnotherInstance) {
+  EXPECT_EQ(core::ClaimOpening::Opened, core::ClassifyClaimOpening(true, 0));
+  EXPECT_EQ(core::ClaimOpening::Opened, core::ClassifyClaimOpening(true, 183));        // exists
+  EXPECT_EQ(core::ClaimOpening::HeldElsewhere, core::ClassifyClaimOpening(false, 5));  // denied
+  EXPECT_EQ(core::ClaimOpening::Failed, core::ClassifyClaimOpening(false, 8));
+}
+
 }  // namespace

@@ -74,6 +74,8 @@ TEST_F(ConfigTest, CtrlKArrivesThroughTheKeyboardWhereverTheFocusIs) {
     forms::PreTranslate(ctrl);
     MSG k{target, WM_KEYDOWN, 'K', 0, 0, {}};
     forms::PreTranslate(k);
+    MSG held{target, WM_KEYDOWN, 'K', 1 << 30, 0, {}};  // the key's auto-repeat: no capture
+    forms::PreTranslate(held);
   }
   keys[VK_CONTROL] = 0;
   SetKeyboardState(keys);

@@ -3,6 +3,7 @@
 // while the cycle is ON.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 #include <vector>
 
@@ -10,8 +11,10 @@
 #include "ProgramTest.h"
 #include "SingleInstance.h"
 #include "forms/Form.h"
+#include "forms/MessageFilter.h"
 #include "forms/Placement.h"
 #include "forms/Twips.h"
+#include "forms/WindowDpi.h"
 #include "frmConfig.h"
 #include "frmRun.h"
 
@@ -346,6 +349,54 @@ TEST_F(DesktopTest, WithNoFormShownTheBringToFrontMessageSaysSoAndShowsNothing) 
   WriteInstalledSettings();
   EXPECT_EQ(0, SendMessageA(frmRun().hWnd(), forms::BringToFrontMessage(), 0, 0));
   EXPECT_FALSE(frmRun().Visible());
+}
+
+// As Windows with integrity levels would see it: which messages each window lets through.
+std::vector<std::pair<HWND, UINT>> g_allowed;
+BOOL WINAPI RecordAllowed(HWND window, UINT message, DWORD action, void*) {
+  if (action == 1) g_allowed.push_back({window, message});  // MSGFLT_ALLOW
+  return TRUE;
+}
+
+TEST_F(DesktopTest, AStartThatIsNotElevatedCanBringAnElevatedOnesFormsForward) {
+  g_allowed.clear();
+  forms::MessageFilterFn previous = forms::SetMessageFilterFn(RecordAllowed);
+  const std::pair<HWND, UINT> wanted[] = {{frmRun().hWnd(), forms::BringToFrontMessage()},
+                                          {frmConfig().hWnd(), forms::BringToFrontMessage()}};
+  forms::SetMessageFilterFn(previous);
+  for (const auto& each : wanted) {
+    EXPECT_NE(g_allowed.end(), std::find(g_allowed.begin(), g_allowed.end(), each));
+  }
+}
+
+UINT WINAPI MonitorAt144Dpi(HWND) { return 144; }
+
+TEST_F(DesktopTest, AFormOpensLaidOutForTheDpiOfTheMonitorItOpensOn) {
+  forms::WindowDpiFn previous = forms::SetWindowDpiFn(MonitorAt144Dpi);
+  FrmConfig& config = frmConfig();  // loads it on a monitor the system DPI knows nothing of
+  forms::SetWindowDpiFn(previous);
+  RECT client{}, done{};
+  GetClientRect(config.hWnd(), &client);
+  GetWindowRect(config.cmdDone.hWnd(), &done);
+  EXPECT_EQ(forms::TwipsToPixels(2790, 144), client.right);
+  EXPECT_EQ(forms::TwipsToPixels(1215, 144), done.right - done.left);
+}
+
+TEST(SingleInstanceTest, AClaimThisStartMayNotOpenCountsAsAnotherInstance) {
+  // Made as an elevated instance's claim looks to a start that is not: nobody else may open it.
+  ACL empty{};
+  InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+  SECURITY_DESCRIPTOR descriptor{};
+  InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorDacl(&descriptor, TRUE, &empty, FALSE);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+  const wchar_t name[] = L"Local\\Wandrel4.Test.Elevated";
+  UniqueKernelHandle elevated(CreateMutexW(&attributes, TRUE, name));
+  ASSERT_TRUE(elevated);
+  SingleInstance second(name);
+  EXPECT_FALSE(second.IsFirst());
+  elevated.reset();  // the elevated one ends: the claim is made anew
+  EXPECT_TRUE(second.TryClaim(10));
 }
 
 }  // namespace
