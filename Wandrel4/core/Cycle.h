@@ -52,6 +52,7 @@ struct Step {
   int16_t nextLocation = kBeforeFirst;
   Point target;
   bool click = false;
+  friend bool operator==(const Step&, const Step&) = default;
 };
 
 // The watchdog's test: the cycle goes off when the cursor is not where the cycle put it

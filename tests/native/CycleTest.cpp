@@ -129,53 +129,35 @@ TEST(CycleTest, TheFirstStepAfterOnIgnoresMovementBecauseNothingWatchesYet) {
 
 TEST(CycleTest, AnUnreadableCursorHoldsTheStepWhereItIs) {
   core::StepInput input = At(2);
-  input.watchdogEnabled = true;
-  input.stopMovement = true;
   input.cursor = std::nullopt;
-  core::Step step = core::NextStep(input, Table());
-  EXPECT_EQ(core::StepAction::Hold, step.action);
-  EXPECT_EQ(2, step.nextLocation);
+  EXPECT_EQ((core::Step{core::StepAction::Hold, 2, {}, false}), core::NextStep(input, Table()));
 }
 
-// A main monitor of 1024 x 768 and one of 1280 x 1024 to its left.
 TEST(CycleTest, AnEntryOnNoMonitorTakesItsTurnWithoutMovingOrClicking) {
+  // A main monitor of 1024 x 768 and one of 1280 x 1024 to its left.
   const core::Rect monitors[] = {{0, 0, 1024, 768}, {-1280, 0, 0, 1024}};
-  const struct {
-    core::Point at;
-    core::StepAction action;
-  } cases[] = {
-      {{-1200, 900}, core::StepAction::Move},  // on the left monitor
-      {{1023, 767}, core::StepAction::Move},
-      {{1024, 10}, core::StepAction::Skip},  // just past the main one's right edge
-      {{500, 800}, core::StepAction::Skip},  // below the main one, beside the left one's foot
-      {{5000, 5000}, core::StepAction::Skip},
-  };
-  for (const auto& c : cases) {
+  const core::Point on[] = {{-1200, 900}, {1023, 767}}, off[] = {{1024, 10}, {500, 800}};
+  for (const core::Point& at : on) {
     core::LocationTable table = Table();
-    table[3] = {c.at.x, c.at.y, true, false};
-    core::Step step = core::NextStep(At(2), table, monitors);
-    EXPECT_EQ(c.action, step.action) << c.at.x << "," << c.at.y;
-    EXPECT_EQ(3, step.nextLocation);  // the order stays the one recorded
-    EXPECT_EQ(c.action == core::StepAction::Move, step.click);
+    table[3] = {at.x, at.y, true, false};
+    EXPECT_EQ((core::Step{core::StepAction::Move, 3, at, true}),
+              core::NextStep(At(2), table, monitors));
   }
-  // No monitor known: nothing is skipped.
-  EXPECT_EQ(core::StepAction::Move, core::NextStep(At(-1), Table(), {}).action);
+  for (const core::Point& at : off) {
+    core::LocationTable table = Table();
+    table[3] = {at.x, at.y, true, false};
+    EXPECT_EQ((core::Step{core::StepAction::Skip, 3, at, false}),
+              core::NextStep(At(2), table, monitors));
+  }
 }
 
-TEST(CycleTest, TheClickFollowsOnlyWhereTheCursorReallyArrived) {
+TEST(CycleTest, TheClickFollowsOnlyWhereTheCursorReallyArrivedWithThePrimaryButton) {
   const core::Step marked{core::StepAction::Move, 3, {160, 230}, true};
   EXPECT_TRUE(core::ClickAfterMove(marked, core::Point{160, 230}));
   EXPECT_FALSE(core::ClickAfterMove(marked, core::Point{159, 230}));  // clipped or refused
   EXPECT_FALSE(core::ClickAfterMove(marked, std::nullopt));
-  EXPECT_FALSE(
-      core::ClickAfterMove({core::StepAction::Move, 3, {160, 230}, false}, core::Point{160, 230}));
-}
-
-TEST(CycleTest, TheClickIsThePrimaryButtonOfALeftHandedMouseToo) {
   EXPECT_EQ(0x0002u, core::PrimaryButton(false).down);  // MOUSEEVENTF_LEFTDOWN
-  EXPECT_EQ(0x0004u, core::PrimaryButton(false).up);
-  EXPECT_EQ(0x0008u, core::PrimaryButton(true).down);  // MOUSEEVENTF_RIGHTDOWN
-  EXPECT_EQ(0x0010u, core::PrimaryButton(true).up);
+  EXPECT_EQ(0x0010u, core::PrimaryButton(true).up);     // MOUSEEVENTF_RIGHTUP, left-handed
 }
 
 }  // namespace

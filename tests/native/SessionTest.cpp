@@ -1,35 +1,15 @@
-// Whether the session has its desktop, from the system's notifications in the order a
-// working day sends them.
+// Whether the session has its desktop, through the notifications of a working day.
 #include <gtest/gtest.h>
 
 #include "core/Session.h"
 
-namespace {
-
 TEST(SessionTest, LockedOrDisconnectedHoldsUntilBothAreOver) {
-  enum : unsigned { Connect = 1, Disconnect = 2, RemoteConnect = 3, RemoteDisconnect = 4 };
-  enum : unsigned { Logon = 5, Lock = 7, Unlock = 8 };
-  const struct {
-    unsigned code;
-    bool held;
-  } day[] = {
-      {Lock, true},
-      {Unlock, false},  // lunch
-      {Disconnect, true},
-      {RemoteConnect, false},  // the session taken over remotely
-      {Lock, true},
-      {RemoteDisconnect, true},
-      {Unlock, true},  // unlocked, but nobody is connected yet
-      {Connect, false},
-      {Logon, false},
-      {RemoteDisconnect, true},
-      {RemoteConnect, false},
-  };
+  // Codes: 1/3 console/remote connect, 2/4 their disconnects, 5 logon, 7 lock, 8 unlock.
+  const unsigned codes[] = {7, 8, 2, 3, 7, 4, 8, 1, 5, 4, 3};
+  const bool held[] = {true, false, true, false, true, true, true, false, false, true, false};
   core::SessionState state;
-  for (const auto& step : day) {
-    state = core::AfterSessionChange(state, step.code);
-    EXPECT_EQ(step.held, state.Held()) << "after code " << step.code;
+  for (size_t i = 0; i < std::size(codes); ++i) {
+    state = core::AfterSessionChange(state, codes[i]);
+    EXPECT_EQ(held[i], state.Held()) << "after notification " << i << ", code " << codes[i];
   }
 }
-
-}  // namespace

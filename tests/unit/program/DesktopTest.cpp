@@ -382,21 +382,4 @@ TEST_F(DesktopTest, AFormOpensLaidOutForTheDpiOfTheMonitorItOpensOn) {
   EXPECT_EQ(forms::TwipsToPixels(1215, 144), done.right - done.left);
 }
 
-TEST(SingleInstanceTest, AClaimThisStartMayNotOpenCountsAsAnotherInstance) {
-  // Made as an elevated instance's claim looks to a start that is not: nobody else may open it.
-  ACL empty{};
-  InitializeAcl(&empty, sizeof empty, ACL_REVISION);
-  SECURITY_DESCRIPTOR descriptor{};
-  InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-  SetSecurityDescriptorDacl(&descriptor, TRUE, &empty, FALSE);
-  SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
-  const wchar_t name[] = L"Local\\Wandrel4.Test.Elevated";
-  UniqueKernelHandle elevated(CreateMutexW(&attributes, TRUE, name));
-  ASSERT_TRUE(elevated);
-  SingleInstance second(name);
-  EXPECT_FALSE(second.IsFirst());
-  elevated.reset();  // the elevated one ends: the claim is made anew
-  EXPECT_TRUE(second.TryClaim(10));
-}
-
 }  // namespace
