@@ -1,4 +1,6 @@
 // The requests as the shell receives them: record layout, flags, the tip field.
+#include <algorithm>
+
 #include "ControlFixture.h"
 
 namespace kestrow_test {
@@ -150,6 +152,27 @@ TEST_F(Records, ShellRestartReachesAControlOnItsHostWindow) {
   ASSERT_HRESULT_SUCCEEDED(control.As(&object));
   object->Close(OLECLOSE_NOSAVE);
   object->SetClientSite(nullptr);
+}
+
+// Windows drops the messages of Explorer (medium integrity) to a window of an elevated host
+// unless they are let through.
+TEST_F(Records, AnElevatedHostStillHearsTheShell) {
+  static std::vector<std::pair<HWND, UINT>> allowed;
+  struct Filter {
+    static BOOL WINAPI Change(HWND hwnd, UINT message, DWORD action, void*) {
+      if (action == 1 /* MSGFLT_ALLOW */) allowed.emplace_back(hwnd, message);
+      return TRUE;
+    }
+  };
+  const auto system = mKestrow::SetMessageFilterFunction(&Filter::Change);
+  auto control = NewControl();
+  ASSERT_HRESULT_SUCCEEDED(control->put_InTray(VARIANT_TRUE));
+  mKestrow::SetMessageFilterFunction(system);
+  for (UINT message : {kCallback, mKestrow::TaskbarCreatedMessage()}) {
+    EXPECT_NE(
+        std::count(allowed.begin(), allowed.end(), std::pair{WindowOf(control.Get()), message}), 0)
+        << message;
+  }
 }
 
 TEST(TipField, BlanksFollowTheNul) {
