@@ -149,41 +149,21 @@ STDMETHODIMP cKestrow::get_TrayTip(BSTR* Tip) noexcept {
   return *Tip ? S_OK : E_OUTOFMEMORY;
 }
 
-STDMETHODIMP cKestrow::put_InTray(VARIANT_BOOL Show) noexcept try {
+STDMETHODIMP cKestrow::put_InTray(VARIANT_BOOL Show) noexcept {
   InitializeIfNeeded();
   const VARIANT_BOOL show = Show ? VARIANT_TRUE : VARIANT_FALSE;
   if (show == m_InTray) return S_OK;
   if (!RequestEdit(L"InTray")) return S_FALSE;
-  if (show) {
-    // In a design environment the value is only recorded.
-    if (AmbientUserMode()) {
-      UniqueBstr tip;
-      ComPtr<IPictureDisp> icon;
-      RETURN_IF_FAILED(get_TrayTip(tip.put()));
-      RETURN_IF_FAILED(get_TrayIcon(&icon));
-      // Everything that can fail happens before the hook: once the window is hooked, the
-      // control records it, so it never thinks it is unhooked while its window is hooked.
-      std::wstring text(tip.get(), SysStringLen(tip.get()));
-      UniqueHwnd watch(mKestrow::CreateShellWatch(m_hWnd));
-      // A window that cannot be hooked (out of memory, or already destroyed by its host)
-      // leaves everything as it was.
-      if (!mKestrow::InstallHook(m_hWnd, this)) return E_FAIL;
-      m_ShellWatch = std::move(watch);
-      m_Hooked = true;
-      if (!AddTrayIcon(m_hWnd, m_IconId, text, icon.Get())) AddUntilAccepted();
-    }
-  } else if (m_Hooked) {
-    StopRetrying();
-    DeleteTrayIcon(m_hWnd, m_IconId);
-    mKestrow::RemoveHook(m_hWnd);
-    m_ShellWatch.reset();
-    m_Hooked = false;
+  // In a design environment the value is only recorded.
+  if (show && AmbientUserMode()) {
+    RETURN_IF_FAILED(ShowIcon());
+  } else if (!show && m_Hooked) {
+    HideIcon();
   }
   m_InTray = show;
   PropertyChanged(L"InTray");
   return S_OK;
 }
-CATCH_RETURN()
 
 STDMETHODIMP cKestrow::get_InTray(VARIANT_BOOL* Show) noexcept {
   InitializeIfNeeded();
@@ -193,6 +173,44 @@ STDMETHODIMP cKestrow::get_InTray(VARIANT_BOOL* Show) noexcept {
 }
 
 // --- Notification area -----------------------------------------------------------------------
+
+HRESULT cKestrow::ShowIcon() noexcept try {
+  UniqueBstr tip;
+  ComPtr<IPictureDisp> icon;
+  RETURN_IF_FAILED(get_TrayTip(tip.put()));
+  RETURN_IF_FAILED(get_TrayIcon(&icon));
+  // Everything that can fail happens before the hook: once the window is hooked, the
+  // control records it, so it never thinks it is unhooked while its window is hooked.
+  std::wstring text(tip.get(), SysStringLen(tip.get()));
+  UniqueHwnd watch(mKestrow::CreateShellWatch(m_hWnd));
+  // A window that cannot be hooked (out of memory, or already destroyed by its host)
+  // leaves everything as it was.
+  if (!mKestrow::InstallHook(m_hWnd, this)) return E_FAIL;
+  m_ShellWatch = std::move(watch);
+  m_Hooked = true;
+  if (!AddTrayIcon(m_hWnd, m_IconId, text, icon.Get())) AddUntilAccepted();
+  return S_OK;
+}
+CATCH_RETURN()
+
+void cKestrow::HideIcon() noexcept {
+  StopRetrying();
+  DeleteTrayIcon(m_hWnd, m_IconId);
+  mKestrow::RemoveHook(m_hWnd);
+  m_ShellWatch.reset();
+  m_Hooked = false;
+}
+
+// A container switched between design and run mode: the icon, its hook and so its events
+// follow InTray in run mode only.
+void cKestrow::UserModeChanged() noexcept {
+  const bool shown = m_InTray && AmbientUserMode();
+  if (shown && !m_Hooked) {
+    ShowIcon();
+  } else if (!shown && m_Hooked) {
+    HideIcon();
+  }
+}
 
 bool cKestrow::AddTrayIcon(HWND hwnd, LONG iconId, const std::wstring& tip,
                            IPictureDisp* icon) noexcept try {
@@ -230,7 +248,13 @@ void cKestrow::TrayRetry() noexcept {
     m_RetryDelay = 0;
     return;
   }
-  if (AddTrayIcon(m_hWnd, m_IconId, m_TrayTip, m_TrayIcon.Get()) ||
+  // An add that timed out while the shell was busy may have worked all the same: an icon that
+  // is there takes a modification with the whole record, and is not added twice.
+  HICON handle = m_TrayIcon ? PictureIcon(m_TrayIcon.Get()) : nullptr;
+  if (mKestrow::SendToShell(NIM_MODIFY,
+                            mKestrow::AddRecord(m_hWnd, static_cast<UINT>(m_IconId),
+                                                m_TrayIcon != nullptr, handle, m_TrayTip)) ||
+      AddTrayIcon(m_hWnd, m_IconId, m_TrayTip, m_TrayIcon.Get()) ||
       GetTickCount() - m_RetryStart >= kRetryForMs) {
     m_RetryDelay = 0;
     return;

@@ -39,10 +39,16 @@ class cKestrow final : public usercontrol::UserControlWithDual<_cKestrow> {
   void InitProperties() noexcept override;
   HRESULT ReadProperties(usercontrol::PropertyBag& bag) noexcept override;
   HRESULT WriteProperties(usercontrol::PropertyBag& bag) noexcept override;
+  void UserModeChanged() noexcept override;
   void Resize() noexcept override;
   void Paint(HDC dc, int scaleWidth, int scaleHeight) noexcept override;
   bool PropertyCategory(DISPID dispid, PROPCAT* category) noexcept override;
 
+  // Hooks the window and adds the icon; E_FAIL, with nothing changed, when the window cannot
+  // be hooked.
+  HRESULT ShowIcon() noexcept;
+  // Deletes the icon and unhooks the window.
+  void HideIcon() noexcept;
   // Returns whether the shell accepted the add.
   bool AddTrayIcon(HWND hwnd, LONG iconId, const std::wstring& tip, IPictureDisp* icon) noexcept;
   // Sends the add again and, while the shell refuses it, keeps trying with a growing pause.

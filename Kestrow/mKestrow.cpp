@@ -16,11 +16,22 @@ BOOL RealShellNotify(DWORD message, const NotifyIconRecord* record) noexcept {
       message, reinterpret_cast<PNOTIFYICONDATAA>(const_cast<NotifyIconRecord*>(record)));
 }
 
-// The replaceable shell entry point: the one piece of module state besides the hooks.
-ShellNotifyFunction g_shellNotify = &RealShellNotify;
+// Windows 7 and later; an older system has no message filter to pass.
+MessageFilterFunction SystemMessageFilter() noexcept {
+  static const auto function = reinterpret_cast<MessageFilterFunction>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
+  return function;
+}
 
-// Per hooked window: its previous procedure.
+// The replaceable platform entry points: the module's only state besides the hooks.
+ShellNotifyFunction g_shellNotify = &RealShellNotify;
+MessageFilterFunction g_messageFilter = nullptr;  // nullptr: the system's
+
+// Per window with our procedure in its chain: the procedure before ours. Kept while ours
+// stays as a pass-through under a later subclass.
 constexpr char kPrevWndProcProp[] = "Kestrow.PrevWndProc";
+// Per window whose control is hooked: only then does the user data name a live control.
+constexpr char kHookedProp[] = "Kestrow.Hooked";
 constexpr char kShellWatchClass[] = "KestrowShellWatch";
 
 NotifyIconRecord EmptyRecord(HWND hwnd, UINT id) noexcept {
@@ -67,17 +78,20 @@ HWND CreateShellWatch(HWND target) noexcept {
                                nullptr, nullptr, instance, nullptr);
   if (watch) {
     SetWindowLongPtrA(watch, 0, reinterpret_cast<LONG_PTR>(target));
-    AllowTaskbarCreated(watch);
+    AllowFromShell(watch, TaskbarCreatedMessage());
   }
   return watch;
 }
 
-void AllowTaskbarCreated(HWND hwnd) noexcept {
-  // Windows 7 and later; an older system has no message filter to pass.
-  using Function = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-  static const auto allow = reinterpret_cast<Function>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
-  if (allow) allow(hwnd, TaskbarCreatedMessage(), 1 /* MSGFLT_ALLOW */, nullptr);
+MessageFilterFunction SetMessageFilterFunction(MessageFilterFunction function) noexcept {
+  MessageFilterFunction previous = g_messageFilter;
+  g_messageFilter = function;
+  return previous;
+}
+
+void AllowFromShell(HWND hwnd, UINT message) noexcept {
+  MessageFilterFunction allow = g_messageFilter ? g_messageFilter : SystemMessageFilter();
+  if (allow) allow(hwnd, message, 1 /* MSGFLT_ALLOW */, nullptr);
 }
 
 void UnregisterWindowClass() noexcept {
@@ -154,28 +168,39 @@ bool SendToShell(DWORD message, const NotifyIconRecord& record) noexcept {
 }
 
 bool InstallHook(HWND hwnd, cKestrow* control) noexcept {
-  if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) != &TrayWindowProc) {
-    // The slot for the previous procedure is made first: once the procedure is replaced,
-    // nothing may fail any more.
-    if (!SetPropA(hwnd, kPrevWndProcProp, nullptr)) return false;
-    LONG_PTR previous =
-        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TrayWindowProc));
+  // The marks are made first: once the procedure is replaced, nothing may fail any more.
+  if (!SetPropA(hwnd, kHookedProp, reinterpret_cast<HANDLE>(1))) return false;
+  // A window that still has ours in its chain (hooked, or passing messages on under a later
+  // subclass) is not hooked again: ours would become its own previous procedure.
+  if (!PrevWndProc(hwnd)) {
+    LONG_PTR previous = 0;
+    if (SetPropA(hwnd, kPrevWndProcProp, nullptr)) {
+      previous = SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TrayWindowProc));
+    }
     if (!previous) {
       RemovePropA(hwnd, kPrevWndProcProp);
+      RemovePropA(hwnd, kHookedProp);
       return false;
     }
     SetPropA(hwnd, kPrevWndProcProp, reinterpret_cast<HANDLE>(previous));
   }
   SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
-  AllowTaskbarCreated(hwnd);
+  AllowFromShell(hwnd, TaskbarCreatedMessage());
+  AllowFromShell(hwnd, TRAY_CALLBACK_MSG);
   return true;
 }
 
 void RemoveHook(HWND hwnd) noexcept {
-  if (WNDPROC previous = PrevWndProc(hwnd)) {
+  RemovePropA(hwnd, kHookedProp);
+  WNDPROC previous = PrevWndProc(hwnd);
+  // Only while ours is the current procedure can the previous one go back. A later subclass
+  // keeps ours as its previous: putting ours' previous back would cut that one out, and its
+  // own un-hooking would later put ours back with nothing to pass on to.
+  if (previous &&
+      reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) == &TrayWindowProc) {
     SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    RemovePropA(hwnd, kPrevWndProcProp);
   }
-  RemovePropA(hwnd, kPrevWndProcProp);
 }
 
 WNDPROC PrevWndProc(HWND hwnd) noexcept {
@@ -193,7 +218,7 @@ LRESULT CALLBACK TrayWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   // Only a hooked window's user data names a live control.
   const bool ours = msg == TRAY_CALLBACK_MSG || msg == TaskbarCreatedMessage() ||
                     (msg == WM_TIMER && wParam == kRetryTimerId);
-  if (previous && ours) {
+  if (previous && ours && GetPropA(hwnd, kHookedProp)) {
     auto* control = reinterpret_cast<cKestrow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     // Held for the dispatch, so that a handler releasing the control's last reference does
     // not pull it away while it is still raising events. A control whose last reference is
@@ -216,7 +241,10 @@ LRESULT CALLBACK TrayWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   if (!previous) return DefWindowProcA(hwnd, msg, wParam, lParam);
   LRESULT result = CallWindowProcA(previous, hwnd, msg, wParam, lParam);
   // A window destroyed while hooked (its host went first) leaves no property behind.
-  if (msg == WM_NCDESTROY) RemovePropA(hwnd, kPrevWndProcProp);
+  if (msg == WM_NCDESTROY) {
+    RemovePropA(hwnd, kPrevWndProcProp);
+    RemovePropA(hwnd, kHookedProp);
+  }
   return result;
 }
 

@@ -55,13 +55,16 @@ bool SendToShell(DWORD message, const NotifyIconRecord& record) noexcept;
 
 // Hooks the control's window: TrayWindowProc becomes its procedure, the previous one is kept
 // for that window (PrevWndProc), and the window's user data holds the control, uncounted.
-// All or nothing: false leaves the window as it was. A window already hooked stays hooked
-// once, so its procedure can never be its own previous one.
+// The shell's messages are let through to it. All or nothing: false leaves the window as it
+// was. A window already hooked stays hooked once, so its procedure can never be its own
+// previous one.
 bool InstallHook(HWND hwnd, cKestrow* control) noexcept;
-// Puts the window's previous procedure back. The user data is left as it is.
+// Unhooks: the window's previous procedure goes back when ours is still the current one;
+// under a later subclass ours stays and only passes messages on. The user data is left as it
+// is.
 void RemoveHook(HWND hwnd) noexcept;
 
-// The window's procedure before the hook, or nullptr when it is not hooked.
+// The procedure before ours while ours is in the window's chain, else nullptr.
 WNDPROC PrevWndProc(HWND hwnd) noexcept;
 
 LRESULT CALLBACK TrayWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
@@ -70,8 +73,14 @@ LRESULT CALLBACK TrayWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 // (which stops hearing it once a host makes it a child). The caller owns and destroys it.
 HWND CreateShellWatch(HWND target) noexcept;
 
-// Lets the restart broadcast through to a window of an elevated host.
-void AllowTaskbarCreated(HWND hwnd) noexcept;
+// Lets a message of the shell through to a window of an elevated host: Explorer runs at
+// medium integrity, and Windows drops its messages to a window of a higher one.
+void AllowFromShell(HWND hwnd, UINT message) noexcept;
+// The function that lets a message through: the system's ChangeWindowMessageFilterEx where
+// it has one (Windows 7 and later). Tests replace it to see what was asked; nullptr puts the
+// system's back. Returns the function it replaces.
+using MessageFilterFunction = BOOL(WINAPI*)(HWND hwnd, UINT message, DWORD action, void* status);
+MessageFilterFunction SetMessageFilterFunction(MessageFilterFunction function) noexcept;
 
 // Removes the window class of the shell-restart listeners; for the module's unload.
 void UnregisterWindowClass() noexcept;

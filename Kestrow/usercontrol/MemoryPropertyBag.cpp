@@ -105,7 +105,7 @@ HRESULT WriteEntryValue(IStream* stream, const VARIANT& value) noexcept {
 }
 
 // What reading an entry found besides its value.
-enum class EntryRead { Value, Skipped, Unreadable };
+enum class EntryRead { Value, Skipped };
 
 // Reads a saved object's bytes in steps, so that a damaged length allocates no more than the
 // stream really holds.
@@ -172,17 +172,18 @@ CATCH_RETURN()
 
 // The earlier layout, without the object's length: a standard picture's own header still
 // delimits it, so reading goes on after a picture that fails the check. After an object of
-// another class, or one whose header is unreadable, nothing can be found: the entries read so
-// far stand, the rest count as absent.
+// another class, or one whose header is unreadable, nothing shows where the object ends: the
+// stream is refused rather than left inside it, where a container that keeps more in the same
+// stream would read on.
 HRESULT LoadUnsizedPicture(IStream* stream, VARIANT* value, EntryRead* outcome) noexcept try {
-  *outcome = EntryRead::Unreadable;
+  *outcome = EntryRead::Skipped;
   CLSID clsid{};
   RETURN_IF_FAILED(ReadClassStm(stream, &clsid));
-  if (!IsEqualCLSID(clsid, CLSID_StdPicture)) return S_OK;
+  if (!IsEqualCLSID(clsid, CLSID_StdPicture)) return STG_E_DOCFILECORRUPT;
   std::vector<uint8_t> persisted(kPictureHeaderBytes);
   RETURN_IF_FAILED(ReadBytes(stream, persisted.data(), kPictureHeaderBytes));
   const int64_t image = PictureImageLength(persisted.data(), persisted.size());
-  if (image < 0 || image > kMaxObjectBytes) return S_OK;
+  if (image < 0 || image > kMaxObjectBytes) return STG_E_DOCFILECORRUPT;
   std::vector<uint8_t> bytes;
   RETURN_IF_FAILED(ReadObjectBytes(stream, static_cast<uint32_t>(image), &bytes));
   persisted.insert(persisted.end(), bytes.begin(), bytes.end());
@@ -311,7 +312,6 @@ HRESULT MemoryPropertyBag::LoadFrom(IStream* stream) noexcept try {
     RETURN_IF_FAILED(ReadText(stream, kMaxNameUnits, &entry.name));
     EntryRead outcome = EntryRead::Value;
     RETURN_IF_FAILED(ReadEntryValue(stream, version, entry.value.get(), &outcome));
-    if (outcome == EntryRead::Unreadable) break;
     if (outcome == EntryRead::Value) loaded.push_back(std::move(entry));
   }
   entries_ = std::move(loaded);

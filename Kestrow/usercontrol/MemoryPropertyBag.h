@@ -6,7 +6,8 @@
 // VT_BSTR a length and UTF-16 units, VT_DISPATCH a presence byte, the object's byte length
 // (from version 2 on) and the object as OleSaveToStream writes it. Other types are stored as
 // text. Only a standard picture whose bytes pass the picture check (PictureCheck.h) is loaded
-// from a stream; any other object counts as absent.
+// from a stream; any other object counts as absent, except where version 1, which keeps no
+// object lengths, leaves no way to step over it: then the stream is refused.
 #pragma once
 
 #include <ocidl.h>

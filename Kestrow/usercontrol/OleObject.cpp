@@ -246,7 +246,11 @@ STDMETHODIMP UserControl::GetControlInfo(CONTROLINFO* info) noexcept {
 }
 
 STDMETHODIMP UserControl::OnMnemonic(MSG*) noexcept { return E_NOTIMPL; }
-STDMETHODIMP UserControl::OnAmbientPropertyChange(DISPID) noexcept { return S_OK; }
+STDMETHODIMP UserControl::OnAmbientPropertyChange(DISPID dispid) noexcept {
+  // DISPID_UNKNOWN: several ambient properties changed at once, UserMode perhaps among them.
+  if (dispid == DISPID_AMBIENT_USERMODE || dispid == DISPID_UNKNOWN) UserModeChanged();
+  return S_OK;
+}
 
 STDMETHODIMP UserControl::FreezeEvents(BOOL freeze) noexcept {
   if (freeze) {

@@ -32,14 +32,20 @@ STDMETHODIMP UserControl::GetClassID(CLSID* clsid) noexcept {
   return S_OK;
 }
 
+// Once, unless the first was the implicit one; never from inside a load.
+bool UserControl::MayInitialize() const noexcept {
+  return !loading_ && (!initialized_ || implicitlyInitialized_);
+}
+
 void UserControl::InitializeIfNeeded() noexcept {
-  if (initialized_) return;
+  // A Load in progress is not yet marked initialised; its property setters come here too.
+  if (initialized_ || loading_) return;
   InitNew();
   implicitlyInitialized_ = true;
 }
 
 STDMETHODIMP UserControl::InitNew() noexcept {
-  if (initialized_ && !implicitlyInitialized_) return E_UNEXPECTED;
+  if (!MayInitialize()) return E_UNEXPECTED;
   initialized_ = true;
   implicitlyInitialized_ = false;
   loading_ = true;
@@ -51,9 +57,7 @@ STDMETHODIMP UserControl::InitNew() noexcept {
 
 STDMETHODIMP UserControl::Load(IPropertyBag* bag, IErrorLog* log) noexcept {
   RETURN_IF_NULL(bag);
-  if (initialized_ && !implicitlyInitialized_) return E_UNEXPECTED;
-  initialized_ = true;
-  implicitlyInitialized_ = false;
+  if (!MayInitialize()) return E_UNEXPECTED;
   return LoadFromBag(bag, log);
 }
 
@@ -68,12 +72,10 @@ STDMETHODIMP UserControl::IsDirty() noexcept { return dirty_ ? S_OK : S_FALSE; }
 
 STDMETHODIMP UserControl::Load(LPSTREAM stream) noexcept {
   RETURN_IF_NULL(stream);
-  if (initialized_ && !implicitlyInitialized_) return E_UNEXPECTED;
+  if (!MayInitialize()) return E_UNEXPECTED;
   auto bag = MemoryPropertyBag::Create();
   if (!bag) return E_OUTOFMEMORY;
   RETURN_IF_FAILED(bag->LoadFrom(stream));
-  initialized_ = true;
-  implicitlyInitialized_ = false;
   return LoadFromBag(bag.Get(), nullptr);
 }
 
@@ -111,6 +113,10 @@ HRESULT UserControl::LoadFromBag(IPropertyBag* bag, IErrorLog* log) noexcept {
   HRESULT hr = ReadProperties(properties);
   loading_ = false;
   RETURN_IF_FAILED(hr);
+  // Only a load that succeeded makes the control initialised: after a failed one the
+  // container may still call InitNew or Load.
+  initialized_ = true;
+  implicitlyInitialized_ = false;
   dirty_ = false;
   return S_OK;
 }

@@ -123,6 +123,8 @@ class UserControl : public common::RefCount,
   virtual void Resize() noexcept {}
   // Draws the control's face after the base has drawn Picture() at the top-left corner.
   virtual void Paint(HDC dc, int scaleWidth, int scaleHeight) noexcept = 0;
+  // The container's ambient UserMode may have changed: it switched between design and run.
+  virtual void UserModeChanged() noexcept {}
   // The property-browser category of a property; false leaves it uncategorised.
   virtual bool PropertyCategory(DISPID, PROPCAT*) noexcept { return false; }
 
@@ -162,6 +164,7 @@ class UserControl : public common::RefCount,
   void ApplyExtent(const SIZEL& extent) noexcept;
   void ViewChanged() noexcept;
   HRESULT LoadFromBag(IPropertyBag* bag, IErrorLog* log) noexcept;
+  bool MayInitialize() const noexcept;
   DISPID DispatchIdOf(const wchar_t* name) noexcept;
 
  protected:

@@ -1,6 +1,7 @@
 // The shell's callback message on the hooked window: which events it raises, and that the
 // window's previous procedure still receives every message.
 #include "ControlFixture.h"
+#include "usercontrol/Module.h"
 
 namespace kestrow_test {
 namespace {
@@ -146,6 +147,23 @@ TEST_F(Callbacks, NoEventsAfterTheHookIsRemoved) {
   EXPECT_EQ(SendMessageA(hwnd, kCallback, 0, 513), PreviousProcedure::kResult);
   EXPECT_TRUE(sink.events.empty());
   EXPECT_EQ(previous.calls.size(), 1u);
+}
+
+// A subclass made after the hook stays when the icon goes, and when it leaves again the
+// window's end still reaches the control.
+TEST_F(Callbacks, RemovingTheIconKeepsALaterSubclass) {
+  auto control = NewControl();
+  ASSERT_HRESULT_SUCCEEDED(control->put_InTray(VARIANT_TRUE));
+  HWND hwnd = WindowOf(control.Get());
+  PreviousProcedure later;
+  later.Attach(hwnd, nullptr);
+  ASSERT_HRESULT_SUCCEEDED(control->put_InTray(VARIANT_FALSE));
+  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC)),
+            &PreviousProcedure::Proc);
+  SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(later.original));
+  const LONG held = usercontrol::ModuleRefCount();
+  EXPECT_EQ(control.Reset(), 0u);
+  EXPECT_EQ(usercontrol::ModuleRefCount(), held - 2) << "the object's and its window's";
 }
 
 TEST_F(Callbacks, ASinkMayUnadviseOrReleaseTheControlInsideItsHandler) {

@@ -130,6 +130,34 @@ TEST_F(Lifecycle, DesignModeRecordsInTrayWithoutIconOrHook) {
   EXPECT_EQ(Requests()[0].message, static_cast<DWORD>(NIM_ADD));
 }
 
+TEST_F(Lifecycle, TheIconFollowsASwitchBetweenDesignAndRunMode) {
+  TestSite site(Ambient::Design);
+  auto control = NewControl();
+  Site(control.Get(), &site);
+  ASSERT_HRESULT_SUCCEEDED(control->put_InTray(VARIANT_TRUE));
+  ComPtr<IOleControl> ole;
+  ASSERT_HRESULT_SUCCEEDED(control.As(&ole));
+  site.SetMode(Ambient::Running);
+  ole->OnAmbientPropertyChange(DISPID_AMBIENT_USERMODE);
+  site.SetMode(Ambient::Design);
+  ole->OnAmbientPropertyChange(DISPID_UNKNOWN);  // several at once
+  ASSERT_EQ(Requests().size(), 2u);
+  EXPECT_EQ(Requests()[0].message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(Requests()[1].message, static_cast<DWORD>(NIM_DELETE));
+}
+
+TEST_F(Lifecycle, AFailedLoadLeavesTheControlToLoadAgain) {
+  auto control = NewControl();
+  RecordingBag bad, empty;
+  VARIANT list{};
+  list.vt = VT_ARRAY | VT_I4;  // no text
+  list.parray = SafeArrayCreateVector(VT_I4, 0, 1);
+  bad.Set(L"TrayTip", list);
+  VariantClear(&list);
+  EXPECT_HRESULT_FAILED(LoadFrom(control.Get(), bad));
+  EXPECT_HRESULT_SUCCEEDED(LoadFrom(control.Get(), empty));
+}
+
 TEST_F(Lifecycle, AHostWithoutUserModeCountsAsRunning) {
   TestSite site(Ambient::Missing);
   auto control = NewControl();

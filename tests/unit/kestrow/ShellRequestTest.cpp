@@ -152,6 +152,22 @@ TEST_F(Records, ShellRestartReachesAControlOnItsHostWindow) {
   object->SetClientSite(nullptr);
 }
 
+// Windows drops Explorer's messages to an elevated host's window unless they are let through.
+TEST_F(Records, AnElevatedHostStillHearsTheShell) {
+  static HWND allowedFor;
+  struct Filter {
+    static BOOL WINAPI Change(HWND hwnd, UINT message, DWORD action, void*) {
+      if (message == kCallback && action == 1 /* MSGFLT_ALLOW */) allowedFor = hwnd;
+      return TRUE;
+    }
+  };
+  const auto system = mKestrow::SetMessageFilterFunction(&Filter::Change);
+  auto control = NewControl();
+  ASSERT_HRESULT_SUCCEEDED(control->put_InTray(VARIANT_TRUE));
+  mKestrow::SetMessageFilterFunction(system);
+  EXPECT_EQ(allowedFor, WindowOf(control.Get()));
+}
+
 TEST(TipField, BlanksFollowTheNul) {
   CHAR tip[64];
   mKestrow::FillTip(tip, L"ab");

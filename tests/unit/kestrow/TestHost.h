@@ -26,6 +26,8 @@ class TestSite final : public IOleClientSite, public IOleInPlaceSite, public IDi
   explicit TestSite(Ambient mode);
   ~TestSite();
   HWND window() const { return window_; }
+  // A container switching between design and run mode; it tells the control itself.
+  void SetMode(Ambient mode) { mode_ = mode; }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
