@@ -471,6 +471,38 @@ TEST(Unregistration, LeavesNothingBehindAndCanBeRepeated) {
   EXPECT_HRESULT_FAILED(CLSIDFromProgID(kProgId, &clsid));
 }
 
+const std::wstring kMachineClasses = L"Software\\Classes\\";
+
+// On 64-bit Windows the ProgID key is one for both bitnesses while CLSID has a view each: with
+// the class still registered in the other view (as the other bitness's control leaves it),
+// unregistering this one keeps the ProgID. Wine keeps a ProgID per view, so the other
+// control's registration is stood in for by its class key.
+TEST(Unregistration, KeepsTheProgIdWhileTheOtherBitnessRegistersTheClass) {
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  if (sizeof(void*) == 4 && !wow64) GTEST_SKIP() << "one registry view only";
+  const REGSAM other = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+  const std::wstring clsidKey = kMachineClasses + L"CLSID\\" + kClsid;
+  ASSERT_EQ(Regsvr32(L"/s"), 0u);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (clsidKey + L"\\InprocServer32").c_str(), 0,
+                            nullptr, 0, KEY_WRITE | other, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+
+  EXPECT_EQ(Regsvr32(L"/s /u"), 0u);
+  EXPECT_FALSE(KeyExists(std::wstring(L"CLSID\\") + kClsid)) << "this bitness's class is gone";
+  EXPECT_EQ(DefaultValue(std::wstring(kProgId) + L"\\CLSID"), kClsid) << "the ProgID stays";
+
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, clsidKey.c_str(), 0, KEY_ALL_ACCESS | other, &key),
+            ERROR_SUCCESS);
+  RegDeleteTreeW(key, nullptr);
+  RegCloseKey(key);
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, clsidKey.c_str(), other, 0);
+  EXPECT_EQ(Regsvr32(L"/s /u"), 0u);
+  EXPECT_FALSE(KeyExists(kProgId)) << "the last bitness takes the ProgID with it";
+}
+
 // What a per-user registration writes, as paths below a classes root.
 std::vector<std::wstring> UserRegistrationKeys() {
   const std::wstring clsidKey = std::wstring(L"CLSID\\") + kClsid;
@@ -483,7 +515,6 @@ std::vector<std::wstring> UserRegistrationKeys() {
 }
 
 const std::wstring kUserClasses = L"Software\\Classes\\";
-const std::wstring kMachineClasses = L"Software\\Classes\\";
 
 TEST(UserRegistration, GoesUnderTheUsersClassesAndIsRemovedExactly) {
   ASSERT_EQ(Regsvr32(L"/s /u"), 0u);
