@@ -283,6 +283,13 @@ HRESULT UnregisterTypeLibrary(const ControlClass& cls, const std::wstring& path,
       lib->ReleaseTLibAttr(attr);
     }
   }
+  // TypeLib is one key for both bitnesses on 64-bit Windows: with only the other platform's
+  // path registered there, this one has nothing to remove (UnRegisterTypeLib would fail).
+  wchar_t locale[16];
+  wsprintfW(locale, L"\\%x\\", lcid);
+  if (!KeyExists(root, versionKey + locale + (syskind == SYS_WIN64 ? L"win64" : L"win32"))) {
+    return S_OK;
+  }
   HRESULT hr = UnRegisterTypeLib(*cls.libid, cls.libMajor, cls.libMinor, lcid, syskind);
   if (hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED ||
       hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
