@@ -1,16 +1,14 @@
 """Checks an MSI package as an administrator deploys it, under Wine's msiexec (DISPLAY,
 WINEPREFIX, WINEARCH and WINE_LOADER come from tools/with-wine):
 
-    check_msi.py MSI NEWER_MSI EXAMPLES [OTHER_MSI]
+    check_msi.py MSI NEWER_MSI EXAMPLES
 
 NEWER_MSI is the same package built with a higher version (the upgrade); EXAMPLES is
-docs/examples; OTHER_MSI, the other architecture's package of the same version, which
-replaces this one. Silent install, the program's first start, REGISTERCONTROL=1 against what
+docs/examples. Silent install, the program's first start, REGISTERCONTROL=1 against what
 regsvr32 writes, a script creating the control by its ProgID, the upgrade in place and the
 silent removal. In a 64-bit prefix the x86 package lands in "Program Files (x86)" and its
-classes in the 32-bit view; the x64 package (64-bit prefixes only) lands in "Program Files"
-with the 32-bit control's classes in the 32-bit view and the 64-bit one's in the 64-bit view.
-Every wait polls with a deadline."""
+classes in the 32-bit view; the x64 one in "Program Files", also with the 64-bit control's
+classes in the 64-bit view. Every wait polls with a deadline."""
 import glob
 import os
 import re
@@ -42,7 +40,7 @@ def shortcut():
     return found[0] if found else None
 
 
-FILES = ("Wandrel4.exe", "Kestrow.ocx", "README.txt") + ((r"x64\Kestrow.ocx",) if X64 else ())
+FILES = ("Wandrel4.exe", "Kestrow.ocx", "README.txt") + (("x64/Kestrow.ocx",) if X64 else ())
 SETTINGS = r"HKCU\Software\Wandrel4"
 UPGRADE_CODE = "{18A921CF-31D5-48C8-9792-7667C0FE08A1}"
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
@@ -59,8 +57,7 @@ CLASS_ROOTS = (rf"CLSID\{CLSID}", r"KestrowCtl.cKestrow",
 FOREIGN = {f"[HKEY_LOCAL_MACHINE\\Software\\Classes\\{k}]" for k in (
     "Installer", r"Installer\Features", r"Installer\Products", r"Installer\UpgradeCodes",
     r"Component Categories\{40FC6ED4-2438-11CF-A3DB-080036F12502}")}
-# 32-bit programs (msiexec's x86 components, the 32-bit control) see the first view, 64-bit
-# ones the second.
+# 32-bit programs (msiexec's x86 components, the 32-bit control) see these views.
 VIEW = ["/reg:32"] if WIN64 else []
 VIEW64 = ["/reg:64"] if WIN64 else []
 # Where no 32-bit program runs (RUNS_32=0) the package is checked without starting its
@@ -69,8 +66,7 @@ RUNS_32 = os.environ.get("RUNS_32", "1") == "1"
 REGSVR32 = r"C:\windows\syswow64\regsvr32.exe" if WIN64 else "regsvr32"
 OCX = "C:\\" + PROGRAM_FILES + r"\Wandrel\Kestrow.ocx"
 OCX64 = "C:\\" + PROGRAM_FILES + r"\Wandrel\x64\Kestrow.ocx"
-# The script host of the package's hosts: the 64-bit one runs wherever 64-bit Wine does.
-SCRIPTS_RUN = RUNS_32 or X64
+SCRIPTS_RUN = RUNS_32 or X64  # the x64 package's script host is the 64-bit one
 
 
 def wine(*args, cwd=None, timeout=120):
@@ -110,17 +106,11 @@ def helpdir_as_regsvr32(lines):
 
 
 def as_32bit(lines):
-    """What the 32-bit control beside the program writes, from what the 64-bit one in x64\\
-    wrote: the package's stand-in where no 32-bit program runs."""
+    """The 64-bit control's lines as the 32-bit one's: the package's stand-in for it where no
+    32-bit program runs."""
     esc = lambda path: path.replace("\\", "\\\\")
-    folder, folder64 = OCX.rsplit("\\", 1)[0], OCX64.rsplit("\\", 1)[0]
-    out = []
-    for line in lines:
-        line = line.replace(esc(OCX64), esc(OCX))
-        if line == f'@="{esc(folder64)}"':
-            line = f'@="{esc(folder)}"'
-        out.append(re.sub(r"\\win64\]$", r"\\win32]", line))
-    return out
+    return [re.sub(r"\\win64\]$", r"\\win32]", l.replace(esc(OCX64), esc(OCX)).replace(
+        esc(OCX64.rsplit("\\", 1)[0]) + '"', esc(OCX.rsplit("\\", 1)[0]) + '"')) for l in lines]
 
 
 def product_code(msi):
@@ -163,8 +153,7 @@ def run_first_start():
 
 
 def run_script(examples):
-    """tray.vbs from the examples, by the script host of the package's bitness: the control by
-    its ProgID."""
+    """tray.vbs from the examples, by the package's script host: the control by its ProgID."""
     shutil.copy(os.path.join(examples, "tray.vbs"), os.path.join(PREFIX, "drive_c", "tray.vbs"))
     host = r"C:\windows\syswow64\cscript.exe" if WIN64 and not X64 else "cscript"
     rc, out = wine(host, "//nologo", r"C:\tray.vbs")
@@ -255,16 +244,6 @@ def compare_with_regsvr32(regsvr32, ocx, view, by_package, other_view):
     return by_regsvr32
 
 
-def check_replaced_by(msi, other):
-    """The other architecture's package of the same version replaces this one."""
-    rc = msiexec("/i", msi, "/qn")
-    rc2 = msiexec("/i", other, "/qn")
-    check(rc == 0 and rc2 == 0 and product_entry(product_code(msi)) is None
-          and product_entry(product_code(other)) is not None and not os.path.exists(INSTALL),
-          f"{os.path.basename(other)} replaces {os.path.basename(msi)} (exits {rc}, {rc2})")
-    msiexec("/x", other, "/qn")
-
-
 def packed(guid):
     """A GUID as Windows Installer writes it in its own keys' names."""
     g = guid.strip("{}").replace("-", "")
@@ -273,9 +252,7 @@ def packed(guid):
 
 
 def hklm():
-    """The lines of HKLM\\Software in the views the package wrote."""
-    return set(export(r"HKLM\Software", "hklm")) | (
-        set(export(r"HKLM\Software", "hklm", VIEW64)) if X64 else set())
+    return set(export(r"HKLM\Software", "hklm") + export(r"HKLM\Software", "hklm", VIEW64))
 
 
 def check_removal(msi, newer, before_hklm):
@@ -305,8 +282,6 @@ def main():
     check_plain_install(msi, examples)
     check_register_and_upgrade(msi, newer, examples)
     check_removal(msi, newer, before_hklm)
-    if len(sys.argv) > 4:
-        check_replaced_by(msi, sys.argv[4])
     return summary("msi")
 
 
