@@ -45,7 +45,9 @@ SETTINGS = r"HKCU\Software\Wandrel4"
 UPGRADE_CODE = "{18A921CF-31D5-48C8-9792-7667C0FE08A1}"
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 CLSID = "{D33EED4D-19F7-4F71-8AF6-0F9092A2DC74}"
-# The trees the control's registration writes below the machine's classes.
+# The trees the control's registration writes below the machine's classes; on 64-bit Windows
+# (and in a 64-bit Wine prefix) the type library's is one for both views, the rest one each.
+PROGID = "KestrowCtl.cKestrow"
 CLASS_ROOTS = (rf"CLSID\{CLSID}", r"KestrowCtl.cKestrow",
                r"Typelib\{5B0D6165-2BBF-4011-835C-AB11A42B0AC8}",
                r"Interface\{4F31CDCE-198A-406E-85A8-FC49AA4E679C}",
@@ -89,10 +91,10 @@ def export(key, name, view=VIEW):
     return [l for l in text.replace("\r", "").split("\n")[1:] if l]
 
 
-def classes(view=VIEW):
+def classes(view=VIEW, roots=CLASS_ROOTS):
     """Every key and value of the control's class trees, as reg export writes them."""
     lines = []
-    for root in CLASS_ROOTS:
+    for root in roots:
         lines += export(rf"HKLM\Software\Classes\{root}", "classes", view)
     return lines
 
@@ -214,10 +216,11 @@ def check_register_and_upgrade(msi, newer, examples):
     if RUNS_32:
         compare_with_regsvr32(REGSVR32, OCX, VIEW, by_package, other_view=X64)
     if X64:
-        by_regsvr32 = compare_with_regsvr32("regsvr32", OCX64, VIEW64, by_package64,
-                                            other_view=True)
+        compare_with_regsvr32("regsvr32", OCX64, VIEW64, by_package64, other_view=True)
         if not RUNS_32:
-            diff = sorted(set(helpdir_as_regsvr32(by_package)) ^ set(as_32bit(by_regsvr32)))
+            own = [r for r in CLASS_ROOTS if not r.startswith("Typelib")]
+            diff = sorted(set(classes(VIEW, own) if by_package else []) ^
+                          set(as_32bit(classes(VIEW64, own))))
             check(by_package and not diff,
                   "the 32-bit view holds the 64-bit registration's keys for the 32-bit control "
                   f"(differing: {diff})")
@@ -225,23 +228,23 @@ def check_register_and_upgrade(msi, newer, examples):
 
 def compare_with_regsvr32(regsvr32, ocx, view, by_package, other_view):
     """Unregisters and registers OCX with REGSVR32 and compares what that leaves in VIEW with
-    what the package wrote there; returns regsvr32's lines."""
+    what the package wrote there."""
     wine(regsvr32, "/s", "/u", ocx)
-    left = classes(view)
-    # The ProgID is one key for both views on Windows: it stays while the other view still
-    # registers the class, as the package's other component does.
-    progid = [l for l in left if "KestrowCtl.cKestrow" in l.split("\\")[-1]]
-    check(not [l for l in left if l not in progid] and bool(progid) == other_view,
+    # The ProgID and the type library are one key for both views on Windows: they stay while
+    # the other view still registers the class, as the package's other component does.
+    left = classes(view, [r for r in CLASS_ROOTS if r != PROGID and not (
+        other_view and r.startswith("Typelib"))])
+    progid = classes(view, [PROGID])
+    check(not left and bool(progid) == other_view,
           f"regsvr32 /u removes the package's class keys in {view or 'its view'}"
           + (", all but the ProgID the other view still needs" if other_view else "")
           + f" (left: {left[:3]})")
     wine(regsvr32, "/s", ocx)
     by_regsvr32 = classes(view)
-    diff = sorted(set(helpdir_as_regsvr32(by_package)) ^ set(by_regsvr32))
+    diff = sorted(set(helpdir_as_regsvr32(by_package)) ^ set(helpdir_as_regsvr32(by_regsvr32)))
     check(by_regsvr32 and not diff,
           f"the package writes exactly the keys regsvr32 writes in {view or 'its view'} "
           f"(differing: {diff})")
-    return by_regsvr32
 
 
 def packed(guid):
