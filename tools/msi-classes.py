@@ -2,23 +2,28 @@
 """Turns what the control's own registration wrote into rows of an MSI Registry table, so the
 MSI writes exactly the keys regsvr32 writes and cannot drift from them.
 
-    msi-classes.py BEFORE.reg AFTER.reg FOLDER [--from-win64]
+    msi-classes.py BEFORE.reg AFTER.reg OCX [--component NAME] [--file ID] [--folder ID]
+                   [--attributes N] [--from-win64]
 
-BEFORE.reg and AFTER.reg are `reg export` files of HKLM\\Software\\Classes taken before and
-after `regsvr32 FOLDER\\Kestrow.ocx` (tools/package does that in a scratch Wine prefix).
-Prints SQL statements for msibuild, one a line, for the component ControlClasses:
+BEFORE.reg and AFTER.reg are `reg export` files of HKLM\\Software\\Classes in the control's own
+registry view, taken before and after `regsvr32 OCX` (tools/package does that in a scratch
+Wine prefix). Prints SQL statements for msibuild, one a line, for the component NAME
+(ControlClasses), whose rows are named NAME_0, NAME_1, ...:
   - every key the registration created at the top (the class, the ProgID, the type library,
     the interfaces) as "*": created on install, removed with everything below on uninstall;
-  - every value, with FOLDER\\Kestrow.ocx as the installed file and FOLDER as the install
-    folder; keys without values as "+".
+  - every value, with OCX as the installed file ID (Kestrow.ocx) and its folder as the
+    directory ID (INSTALLDIR); keys without values as "+".
 The component category's description is left out: it is the system's own key, shared by
-every control, which the control's unregistration keeps too.
+every control, which the control's unregistration keeps too. So is Wow6432Node, the other
+registry view: Wine's 64-bit type library registration also writes its library and
+interfaces there, which the 32-bit control's own registration covers in its view.
 --from-win64 takes a registration of the x64 control (machines that run no 32-bit code) as
 that of the 32-bit one: the type library's platform key win64 becomes win32."""
+import argparse
 import re
 import sys
 
-SHARED = ("Component Categories\\",)
+SHARED = ("Component Categories\\", "Wow6432Node\\")
 ROOT = "HKEY_LOCAL_MACHINE\\Software\\Classes\\"
 
 
@@ -49,16 +54,15 @@ def unescape(text):
     return re.sub(r"\\(.)", r"\1", text)
 
 
-def formatted(value, folder):
+def formatted(value, ocx, file_id, folder_id):
     """The value as MSI formatted text: brackets and a leading # are taken literally, the
     file and the folder become the installed ones."""
     text = value.replace("[", "\x00").replace("]", "[\\]]").replace("\x00", "[\\[]")
     if text.startswith("#"):
         text = "#" + text
-    ocx = folder + "\\Kestrow.ocx"
-    text = text.replace(ocx, "[#Kestrow.ocx]")
-    if text == folder:
-        text = "[INSTALLDIR]"
+    text = text.replace(ocx, f"[#{file_id}]")
+    if text == ocx.rsplit("\\", 1)[0]:
+        text = f"[{folder_id}]"
     return text
 
 
@@ -67,9 +71,18 @@ def sql(value):
 
 
 def main(argv):
-    from_win64 = "--from-win64" in argv
-    before_path, after_path, folder = [a for a in argv if a != "--from-win64"]
-    before, after = parse(before_path), parse(after_path)
+    parser = argparse.ArgumentParser()
+    parser.add_argument("before_path")
+    parser.add_argument("after_path")
+    parser.add_argument("ocx")
+    parser.add_argument("--component", default="ControlClasses")
+    parser.add_argument("--file", default="Kestrow.ocx")
+    parser.add_argument("--folder", default="INSTALLDIR")
+    parser.add_argument("--from-win64", action="store_true")
+    # The component's attributes: 4, its key path is a registry value; 260, of the 64-bit view.
+    parser.add_argument("--attributes", type=int, default=4)
+    args = parser.parse_args(argv)
+    before, after = parse(args.before_path), parse(args.after_path)
     created = {}
     for key, values in after.items():
         if not key.startswith(ROOT):
@@ -80,7 +93,7 @@ def main(argv):
         new = {n: v for n, v in values.items() if before.get(key, {}).get(n) != v}
         if key in before and not new:
             continue
-        if from_win64:
+        if args.from_win64:
             sub = re.sub(r"\\win64$", r"\\win32", sub)
         created[sub] = new
         for value in new.values():
@@ -96,18 +109,19 @@ def main(argv):
         elif not created[sub]:
             rows.append((sub, "+", None))
         for name in sorted(created[sub], key=lambda n: (n is not None, (n or "").lower())):
-            rows.append((sub, name, formatted(created[sub][name], folder)))
+            rows.append((sub, name, formatted(created[sub][name], args.ocx, args.file,
+                                                args.folder)))
     for i, (key, name, value) in enumerate(rows):
         # msibuild's SQL has no NULL: a column left out is one.
-        columns = {"Registry": f"ControlClass{i}", "Root": 0, "Key": key, "Name": name,
-                   "Value": value, "Component_": "ControlClasses"}
+        columns = {"Registry": f"{args.component}_{i}", "Root": 0, "Key": key, "Name": name,
+                   "Value": value, "Component_": args.component}
         columns = {c: v for c, v in columns.items() if v is not None}
         print(f"INSERT INTO `Registry` ({', '.join(f'`{c}`' for c in columns)}) VALUES "
               f"({', '.join(sql(v) for v in columns.values())})")
     # The component's key path: the first value written, the class's name.
     keypath = next(i for i, row in enumerate(rows) if row[1] not in ("*", "+"))
-    print(f"UPDATE `Component` SET `KeyPath` = 'ControlClass{keypath}', `Attributes` = 4 "
-          "WHERE `Component` = 'ControlClasses'")
+    print(f"UPDATE `Component` SET `KeyPath` = '{args.component}_{keypath}', "
+          f"`Attributes` = {args.attributes} WHERE `Component` = '{args.component}'")
     return 0
 
 

@@ -1,6 +1,6 @@
 // Registration as data: the keys and values of one control class, written in order and
 // removed as whole subtrees, plus the type library registered from the module itself. The same
-// entries go below HKEY_CLASSES_ROOT for the machine or HKCU\Software\Classes for one user.
+// entries go below HKLM\Software\Classes for the machine or HKCU\Software\Classes for one user.
 #include "usercontrol/Registration.h"
 
 #include <oleauto.h>
@@ -43,7 +43,9 @@ struct ClassesRoot {
 
 ClassesRoot RootOf(RegistrationScope scope) {
   if (scope == RegistrationScope::User) return {HKEY_CURRENT_USER, L"Software\\Classes\\"};
-  return {HKEY_CLASSES_ROOT, L""};
+  // The machine's own classes, not the merged HKEY_CLASSES_ROOT: where the user has a key of
+  // the same name, a write through HKEY_CLASSES_ROOT would land in the user's key instead.
+  return {HKEY_LOCAL_MACHINE, L"Software\\Classes\\"};
 }
 
 struct RegistryValue {
@@ -100,6 +102,20 @@ bool KeyExists(const ClassesRoot& root, const std::wstring& key) {
          ERROR_SUCCESS;
 }
 
+// On 64-bit Windows CLSID has a 32-bit and a 64-bit view while the ProgID key is one for both,
+// so the ProgID belongs to the class as long as either view still registers it. (Where there
+// is one view the flags are ignored and both probes look at the same key.)
+bool ClassRegisteredInAnyView(const ClassesRoot& root, const std::wstring& clsidKey) {
+  for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+    UniqueHkey probe;
+    if (RegOpenKeyExW(root.key, (root.prefix + clsidKey).c_str(), 0, KEY_READ | view,
+                      probe.put()) == ERROR_SUCCESS) {
+      return true;
+    }
+  }
+  return false;
+}
+
 HRESULT DeleteTree(const ClassesRoot& root, const std::wstring& key) noexcept try {
   // SHDeleteKeyW rather than RegDeleteTreeW: the control also runs on Windows XP.
   DWORD rc = SHDeleteKeyW(root.key, (root.prefix + key).c_str());
@@ -115,7 +131,8 @@ std::wstring CategoryKey() { return L"Component Categories\\" + GuidText(kCatidC
 // by category show its name.
 HRESULT DescribeCategory(const ClassesRoot& root) noexcept try {
   // The machine's classes already describe it on every Windows; a user's copy only fills a gap.
-  if (KeyExists(root, CategoryKey()) || KeyExists({HKEY_CLASSES_ROOT, L""}, CategoryKey())) {
+  if (KeyExists(root, CategoryKey()) ||
+      KeyExists(RootOf(RegistrationScope::Machine), CategoryKey())) {
     return S_OK;
   }
   return WriteEntry(root, {CategoryKey(), kCategoryLocale, kCategoryName});
@@ -266,6 +283,13 @@ HRESULT UnregisterTypeLibrary(const ControlClass& cls, const std::wstring& path,
       lib->ReleaseTLibAttr(attr);
     }
   }
+  // TypeLib is one key for both bitnesses on 64-bit Windows: with only the other platform's
+  // path registered there, this one has nothing to remove (UnRegisterTypeLib would fail).
+  wchar_t locale[16];
+  wsprintfW(locale, L"\\%x\\", lcid);
+  if (!KeyExists(root, versionKey + locale + (syskind == SYS_WIN64 ? L"win64" : L"win32"))) {
+    return S_OK;
+  }
   HRESULT hr = UnRegisterTypeLib(*cls.libid, cls.libMajor, cls.libMinor, lcid, syskind);
   if (hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED ||
       hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
@@ -284,6 +308,7 @@ HRESULT RegisterTypeLibrary(const std::wstring& path, const ClassesRoot& root,
     for (const auto& entry : entries) RETURN_IF_FAILED(WriteEntry(root, entry));
     return S_OK;
   }
+  // The system's own registration of a library decides itself where its keys go.
   return RegisterTypeLib(lib.Get(), const_cast<OLECHAR*>(path.c_str()), nullptr);
 } catch (...) {
   return E_OUTOFMEMORY;
@@ -308,10 +333,14 @@ HRESULT UnregisterControl(const ControlClass& cls, RegistrationScope scope) noex
   const ClassesRoot root = RootOf(scope);
   // Every step runs; the first real failure is what the caller hears.
   HRESULT first = UnregisterTypeLibrary(cls, path, root, scope);
-  HRESULT hr = DeleteTree(root, L"CLSID\\" + GuidText(*cls.clsid));
+  const std::wstring clsidKey = L"CLSID\\" + GuidText(*cls.clsid);
+  HRESULT hr = DeleteTree(root, clsidKey);
   if (SUCCEEDED(first)) first = hr;
-  hr = DeleteTree(root, cls.progId);
-  if (SUCCEEDED(first)) first = hr;
+  // The ProgID (which is also the version-independent one) stays for the other bitness.
+  if (!ClassRegisteredInAnyView(root, clsidKey)) {
+    hr = DeleteTree(root, cls.progId);
+    if (SUCCEEDED(first)) first = hr;
+  }
   hr = RemoveCategoryDescription(root, scope);
   if (SUCCEEDED(first)) first = hr;
   if (scope == RegistrationScope::User) {

@@ -1,5 +1,5 @@
 // Registering a control class, with its type library and component category, and removing it:
-// for every user of the machine (HKEY_CLASSES_ROOT) or for the current user only
+// for every user of the machine (HKLM\Software\Classes) or for the current user only
 // (HKEY_CURRENT_USER\Software\Classes, which needs no administrator rights).
 #pragma once
 

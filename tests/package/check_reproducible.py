@@ -39,7 +39,7 @@ def differing_ranges(a, b, most=8):
 
 def compare(first, second):
     names = list(BINARIES) + release_files(first) + ["SHA256SUMS"]
-    check(release_files(first) == release_files(second) and len(release_files(first)) == 3,
+    check(release_files(first) == release_files(second) and len(release_files(first)) == 4,
           f"both builds wrote the same release files ({release_files(first)}, "
           f"{release_files(second)})")
     for name in names:

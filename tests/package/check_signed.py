@@ -3,9 +3,9 @@ WINE_LOADER come from tools/with-wine):
 
     check_signed.py SIGNED_PACKAGE_DIR UNSIGNED_PACKAGE_DIR CERT_PEM
 
-Every program, control, setup, the uninstaller the setup writes and the MSI carry a valid
+Every program, control, setup, the uninstaller the setup writes and both MSIs carry a valid
 Authenticode signature by CERT_PEM (osslsigncode verify); the unsigned release carries none;
-the signed setup and MSI still install, and the signed program still starts."""
+the signed setup and x86 MSI still install, and the signed program still starts."""
 import glob
 import os
 import subprocess
@@ -60,8 +60,8 @@ def check_files(package, unsigned, cert):
              for n in ("Wandrel4.exe", "Kestrow.ocx", os.path.join("x64", "Kestrow.ocx"))]
     # A zip carries no signature of its own: what it holds is checked below.
     files += sorted(glob.glob(os.path.join(package, "Wandrel-*-setup.exe")) +
-                    glob.glob(os.path.join(package, "Wandrel-*-x86.msi")))
-    check(len(files) == 5, f"the signed release has its five signable files ({files})")
+                    glob.glob(os.path.join(package, "Wandrel-*.msi")))
+    check(len(files) == 6, f"the signed release has its six signable files ({files})")
     for path in files:
         ok, report = signed_by(path, cert)
         check(ok, f"{os.path.relpath(path, package)} carries a valid signature by the test "

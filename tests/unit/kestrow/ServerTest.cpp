@@ -471,6 +471,46 @@ TEST(Unregistration, LeavesNothingBehindAndCanBeRepeated) {
   EXPECT_HRESULT_FAILED(CLSIDFromProgID(kProgId, &clsid));
 }
 
+const std::wstring kMachineClasses = L"Software\\Classes\\";
+
+// On 64-bit Windows the ProgID and TypeLib keys are one for both bitnesses while CLSID has a
+// view each: with the other bitness's control registered, this one registers, and
+// unregistering it keeps the ProgID and the other's library path. Wine keeps a ProgID per
+// view, so the other control's registration is stood in for by its class and library keys.
+TEST(Unregistration, KeepsWhatTheOtherBitnessStillNeeds) {
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  if (sizeof(void*) == 4 && !wow64) GTEST_SKIP() << "one registry view only";
+  const REGSAM other = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+  const std::wstring clsidKey = kMachineClasses + L"CLSID\\" + kClsid;
+  const std::wstring otherLibrary = kMachineClasses + L"TypeLib\\" + kLibid + L"\\1.0\\409\\" +
+                                    (sizeof(void*) == 8 ? L"win32" : L"win64");
+  HKEY key = nullptr;
+  for (const auto& [path, view] :
+       {std::pair{clsidKey + L"\\InprocServer32", other}, std::pair{otherLibrary, REGSAM{0}}}) {
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE | view,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+  // The type library's key is one for both: the other platform's path in it is no obstacle.
+  ASSERT_EQ(Regsvr32(L"/s"), 0u);
+
+  EXPECT_EQ(Regsvr32(L"/s /u"), 0u);
+  EXPECT_FALSE(KeyExists(std::wstring(L"CLSID\\") + kClsid)) << "this bitness's class is gone";
+  EXPECT_EQ(DefaultValue(std::wstring(kProgId) + L"\\CLSID"), kClsid) << "the ProgID stays";
+  EXPECT_TRUE(KeyExists(otherLibrary, HKEY_LOCAL_MACHINE)) << "and the other's library path";
+
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, clsidKey.c_str(), 0, KEY_ALL_ACCESS | other, &key),
+            ERROR_SUCCESS);
+  RegDeleteTreeW(key, nullptr);
+  RegCloseKey(key);
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, clsidKey.c_str(), other, 0);
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, (kMachineClasses + L"TypeLib\\" + kLibid).c_str());
+  EXPECT_EQ(Regsvr32(L"/s /u"), 0u);
+  EXPECT_FALSE(KeyExists(kProgId)) << "the last bitness takes the ProgID with it";
+}
+
 // What a per-user registration writes, as paths below a classes root.
 std::vector<std::wstring> UserRegistrationKeys() {
   const std::wstring clsidKey = std::wstring(L"CLSID\\") + kClsid;
@@ -483,7 +523,6 @@ std::vector<std::wstring> UserRegistrationKeys() {
 }
 
 const std::wstring kUserClasses = L"Software\\Classes\\";
-const std::wstring kMachineClasses = L"Software\\Classes\\";
 
 TEST(UserRegistration, GoesUnderTheUsersClassesAndIsRemovedExactly) {
   ASSERT_EQ(Regsvr32(L"/s /u"), 0u);
