@@ -15,26 +15,29 @@ forms::FormDesign ConfigDesign() {
   using forms::ControlKind;
   forms::FormDesign design{"Wandrel 4 Configuration", 2790, 5070, IDI_WANDREL, {}};
   auto& c = design.controls;
-  c.push_back({ControlKind::Label, "lblLocs", -1, "Locations", 240, 0, 735, 255, 18});
-  c.push_back({ControlKind::Label, "lblClick", -1, " Click", 1080, 0, 495, 255, 19});
+  c.push_back({ControlKind::Label, "lblLocs", -1, "Locations", "", 240, 0, 735, 255, 18});
+  c.push_back({ControlKind::Label, "lblClick", -1, " Click", "", 1080, 0, 495, 255, 19});
   for (int i = 0; i < core::kLocationCount; ++i) {
     int top = 240 + 360 * i;
-    c.push_back({ControlKind::CheckBox, "chkFinished", i, "Location " + std::to_string(i + 1), 120,
-                 top, 1095, 495, 7 - i});
+    c.push_back({ControlKind::CheckBox, "chkFinished", i, "Location " + std::to_string(i + 1), "",
+                 120, top, 1095, 495, 7 - i});
     c.push_back({ControlKind::CheckBox, "chkClick", i,
-                 "Check" + std::to_string(core::kLocationCount - i), 1200, top, 255, 495, 17 - i});
+                 "Check" + std::to_string(core::kLocationCount - i),
+                 "Click at location " + std::to_string(i + 1), 1200, top, 255, 495, 17 - i});
   }
   c.push_back(
-      {ControlKind::Label, "lblInstructions", -1, kInstructions, 1560, 360, 1215, 2415, 20});
-  c.push_back({ControlKind::Label, "Label1", -1, "Jump Interval", 120, 3360, 975, 255, 22});
-  c.push_back({ControlKind::TextBox, "txtInterval", -1, core::kDefaultIntervalText, 1440, 3360, 855,
-               285, 23});
-  c.push_back({ControlKind::CheckBox, "chkmovement", -1, "Turn off with real movement", 120, 3720,
-               2535, 375, 24});
+      {ControlKind::Label, "lblInstructions", -1, kInstructions, "", 1560, 360, 1215, 2415, 20});
+  c.push_back({ControlKind::Label, "Label1", -1, "Jump Interval", "", 120, 3360, 975, 255, 22});
+  c.push_back({ControlKind::TextBox, "txtInterval", -1, core::kDefaultIntervalText, "", 1440, 3360,
+               855, 285, 23});
+  c.push_back({ControlKind::CheckBox, "chkmovement", -1, "Turn off with real movement", "", 120,
+               3720, 2535, 375, 24});
   c.push_back(
-      {ControlKind::CommandButton, "cmdDone", -1, "Finished", 120, 4200, 1215, 495, 8, false});
-  c.push_back({ControlKind::CommandButton, "cmdCancel", -1, "Cancel", 1440, 4200, 1215, 495, 9});
-  c.push_back({ControlKind::Label, "lblSite", -1, basDecs::kWebAddress, 120, 4800, 2655, 255, 21});
+      {ControlKind::CommandButton, "cmdDone", -1, "Finished", "", 120, 4200, 1215, 495, 8, false});
+  c.push_back(
+      {ControlKind::CommandButton, "cmdCancel", -1, "Cancel", "", 1440, 4200, 1215, 495, 9});
+  c.push_back(
+      {ControlKind::Label, "lblSite", -1, basDecs::kWebAddress, "", 120, 4800, 2655, 255, 21});
   return design;
 }
 

@@ -6,6 +6,7 @@
 #include "core/Interval.h"
 #include "core/Settings.h"
 #include "forms/MsgBox.h"
+#include "forms/Tips.h"
 #include "res/resource.h"
 
 namespace {
@@ -35,17 +36,25 @@ std::string Narrow(const std::wstring& text) {
   return narrow;
 }
 
+// What a screen reader hears for the ON/OFF button: what a press does, then the state the
+// caption shows.
+std::string RunButtonName(bool running) {
+  return running ? "Switch off (now on)" : "Switch on (now off)";
+}
+
 forms::FormDesign RunDesign() {
   using forms::ControlKind;
-  return {"Wandrel 4",
-          1800,
-          360,
-          IDI_WANDREL,
-          {
-              {ControlKind::CommandButton, "cmdRun", -1, "OFF", 0, 0, 855, 375, 0},
-              {ControlKind::CommandButton, "cmdAbout", -1, "?", 840, 0, 255, 375, 1},
-              {ControlKind::CommandButton, "cmdConfig", -1, "Config", 1080, 0, 735, 375, 2},
-          }};
+  return {
+      "Wandrel 4",
+      1800,
+      360,
+      IDI_WANDREL,
+      {
+          {ControlKind::CommandButton, "cmdRun", -1, "OFF", RunButtonName(false), 0, 0, 855, 375,
+           0},
+          {ControlKind::CommandButton, "cmdAbout", -1, "?", "About Wandrel4", 840, 0, 255, 375, 1},
+          {ControlKind::CommandButton, "cmdConfig", -1, "Config", "", 1080, 0, 735, 375, 2},
+      }};
 }
 
 }  // namespace
@@ -63,6 +72,7 @@ FrmRun::FrmRun(basDecs::SharedState& shared, CReadWriteEasyReg& registry)
       cmdRun(Button("cmdRun")),
       cmdAbout(Button("cmdAbout")),
       cmdConfig(Button("cmdConfig")) {
+  cmdRun.AccName = [this] { return RunButtonName(shared_.running); };
   cmdRun.Click = [this] { cmdRun_Click(); };
   cmdAbout.Click = [this] { cmdAbout_Click(); };
   cmdConfig.Click = [this] { cmdConfig_Click(); };
@@ -193,6 +203,9 @@ void FrmRun::Form_Unload() {
 void FrmRun::OnWindowCreated(HWND window) {
   session_ = {};
   sessionNotifications_ = std::make_unique<basDecs::SessionNotifications>(window);
+  // "?" and "Config" are short: their tips name what they open.
+  forms::AddTips(
+      window, {{cmdAbout.hWnd(), "About Wandrel4"}, {cmdConfig.hWnd(), "Wandrel 4 Configuration"}});
   ShowTrayIcon(window);
 }
 

@@ -1,5 +1,6 @@
 #include "forms/Controls.h"
 
+#include "forms/AccessibleName.h"
 #include "forms/Twips.h"
 
 namespace forms {
@@ -22,7 +23,11 @@ void Control::CreateWindowOn(HWND parent, HFONT font, int id, int dpi) {
                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                           GetModuleHandleA(nullptr), nullptr);
   if (hwnd_ && font) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  if (hwnd_) AfterCreate();
+  if (!hwnd_) return;
+  AfterCreate();
+  if (AccName || !design_.accName.empty()) {
+    AnswerAccessibleName(hwnd_, [this] { return AccName ? AccName() : design_.accName; });
+  }
 }
 
 void Control::Place(HFONT font, int dpi) {

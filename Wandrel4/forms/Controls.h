@@ -27,6 +27,9 @@ class Control {
   void SetEnabled(bool enabled);
 
   KeyDownHandler KeyDown;
+  // A name for screen readers that follows the control's state, asked each time one asks;
+  // set before the form loads. Without it the design table's name holds.
+  std::function<std::string()> AccName;
 
   // Used by the form: back to the design state, window creation and removal, and the
   // notifications the parent receives for the control.

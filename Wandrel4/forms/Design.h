@@ -11,8 +11,9 @@ enum class ControlKind { CommandButton, CheckBox, TextBox, Label };
 struct ControlDesign {
   ControlKind kind;
   std::string name;
-  int index;                     // element of a control array, or -1 for a single control
-  std::string caption;           // caption, or the text of a text box
+  int index;            // element of a control array, or -1 for a single control
+  std::string caption;  // caption, or the text of a text box
+  std::string accName;  // what a screen reader calls it, where the caption does not say; or ""
   int left, top, width, height;  // twips
   int tabIndex;
   bool enabled = true;

@@ -4,6 +4,9 @@
 //
 //   probe windows                      top-level windows: title|x|y|w|h|visible|topmost
 //   probe children TITLE               controls of a window: text|class|x|y|w|h|enabled|checked
+//   probe names TITLE                  the controls Tab reaches (enabled or not), in tab order,
+//                                      as a screen reader asks for their names:
+//                                      name|text|x|y|w|h
 //   probe client TITLE                 the client area of a window on the screen: x|y|w|h
 //   probe settings                     values of HKCU\Software\Wandrel4: name|type|data
 //   probe clicks X Y W H SECONDS       a topmost window there; prints down|up x y per click
@@ -16,6 +19,8 @@
 //                                      claimed, shown, brought to the front (asked while
 //                                      hidden), released
 #include <windows.h>
+
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -65,6 +70,43 @@ BOOL CALLBACK PrintChild(HWND window, LPARAM) {
   std::printf("%s|%s|%ld|%ld|%ld|%ld|%d|%d\n", ControlText(window).c_str(), cls, r.left, r.top,
               r.right - r.left, r.bottom - r.top, IsWindowEnabled(window) ? 1 : 0,
               static_cast<int>(checked));
+  return TRUE;
+}
+
+// IAccessible's identifier: MinGW's, linked statically, is not the system's.
+constexpr IID kIidAccessible = {
+    0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+// The name a screen reader hears: the client object's, asked from this other process.
+std::string AccessibleName(HWND window) {
+  IAccessible* object = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                                        reinterpret_cast<void**>(&object)))) {
+    return "(no object)";
+  }
+  VARIANT self;
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  HRESULT hr = object->get_accName(self, &name);
+  object->Release();
+  std::string text;
+  if (SUCCEEDED(hr) && name) {
+    char narrow[512]{};
+    WideCharToMultiByte(CP_ACP, 0, name, -1, narrow, sizeof narrow, nullptr, nullptr);
+    text = narrow;
+  }
+  SysFreeString(name);
+  return text;
+}
+
+// Children come in z-order, which is the forms' tab order.
+BOOL CALLBACK PrintName(HWND window, LPARAM) {
+  if (!(GetWindowLongPtrA(window, GWL_STYLE) & WS_TABSTOP) || !IsWindowVisible(window)) return TRUE;
+  RECT r{};
+  GetWindowRect(window, &r);
+  std::printf("%s|%s|%ld|%ld|%ld|%ld\n", AccessibleName(window).c_str(),
+              ControlText(window).c_str(), r.left, r.top, r.right - r.left, r.bottom - r.top);
   return TRUE;
 }
 
@@ -187,6 +229,13 @@ int main(int argc, char** argv) {
     EnumChildWindows(window, PrintChild, 0);
     return 0;
   }
+  if (command == "names" && argc > 2) {
+    HWND window = FindWindowA(nullptr, argv[2]);
+    if (!window || FAILED(CoInitialize(nullptr))) return 2;
+    EnumChildWindows(window, PrintName, 0);
+    CoUninitialize();
+    return 0;
+  }
   if (command == "client" && argc > 2) {
     HWND window = FindWindowA(nullptr, argv[2]);
     RECT r{};
@@ -225,7 +274,8 @@ int main(int argc, char** argv) {
     return Instance(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
   }
   std::fprintf(stderr,
-               "usage: probe windows | children TITLE | client TITLE | settings | clicks X Y W H S "
+               "usage: probe windows | children TITLE | names TITLE | client TITLE | settings | "
+               "clicks X Y W H S "
                "| cursor | move TITLE X Y | instance SHOW RELEASE END\n");
   return 1;
 }

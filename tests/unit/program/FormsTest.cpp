@@ -16,11 +16,11 @@ forms::FormDesign SampleDesign() {
           1500,
           0,
           {
-              {ControlKind::CheckBox, "chk", 0, "First", 0, 0, 1500, 300, 1},
-              {ControlKind::CheckBox, "chk", 1, "Second", 0, 300, 1500, 300, 0},
-              {ControlKind::TextBox, "txt", -1, "7", 0, 600, 1500, 300, 2},
-              {ControlKind::CommandButton, "cmd", -1, "Go", 0, 900, 1500, 300, 3, false},
-              {ControlKind::Label, "lbl", -1, "A label", 1500, 0, 1500, 300, 4},
+              {ControlKind::CheckBox, "chk", 0, "First", "", 0, 0, 1500, 300, 1},
+              {ControlKind::CheckBox, "chk", 1, "Second", "", 0, 300, 1500, 300, 0},
+              {ControlKind::TextBox, "txt", -1, "7", "", 0, 600, 1500, 300, 2},
+              {ControlKind::CommandButton, "cmd", -1, "Go", "", 0, 900, 1500, 300, 3, false},
+              {ControlKind::Label, "lbl", -1, "A label", "", 1500, 0, 1500, 300, 4},
           }};
 }
 
