@@ -6,7 +6,6 @@
 #include "core/Interval.h"
 #include "core/Settings.h"
 #include "forms/MsgBox.h"
-#include "forms/Tips.h"
 #include "res/resource.h"
 
 namespace {
@@ -175,12 +174,7 @@ void FrmRun::Form_Unload() {
   StayAwake(false);
 }
 
-void FrmRun::OnWindowCreated(HWND window) {
-  // "?" and "Config" are short: their tips name what they open.
-  forms::AddTips(
-      window, {{cmdAbout.hWnd(), "About Wandrel4"}, {cmdConfig.hWnd(), "Wandrel 4 Configuration"}});
-  ShowTrayIcon(window);
-}
+void FrmRun::OnWindowCreated(HWND window) { ShowTrayIcon(window); }
 
 void FrmRun::ShowTrayIcon(HWND window) {
   forms::AxProperties saved;
