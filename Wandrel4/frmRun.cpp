@@ -6,7 +6,6 @@
 #include "core/Interval.h"
 #include "core/Settings.h"
 #include "forms/MsgBox.h"
-#include "forms/Tips.h"
 #include "res/resource.h"
 
 namespace {
@@ -203,9 +202,6 @@ void FrmRun::Form_Unload() {
 void FrmRun::OnWindowCreated(HWND window) {
   session_ = {};
   sessionNotifications_ = std::make_unique<basDecs::SessionNotifications>(window);
-  // "?" and "Config" are short: their tips name what they open.
-  forms::AddTips(
-      window, {{cmdAbout.hWnd(), "About Wandrel4"}, {cmdConfig.hWnd(), "Wandrel 4 Configuration"}});
   ShowTrayIcon(window);
 }
 
