@@ -319,34 +319,37 @@ void cKestrow::InitProperties() noexcept {
   putref_TrayIcon(Picture());
 }
 
+// All three values are read and converted before any is applied, InTray last: a load that
+// fails shows no icon and leaves no loaded picture behind as the default.
 HRESULT cKestrow::ReadProperties(usercontrol::PropertyBag& bag) noexcept {
-  UniqueVariant fallback, value;
+  UniqueVariant fallback, inTray, picture, tip;
 
   fallback->vt = VT_BOOL;
   fallback->boolVal = VARIANT_FALSE;
-  RETURN_IF_FAILED(bag.ReadProperty(L"InTray", *fallback.get(), value.put()));
-  RETURN_IF_FAILED(VariantChangeType(value.get(), value.get(), 0, VT_BOOL));
-  RETURN_IF_FAILED(put_InTray(value->boolVal));
+  RETURN_IF_FAILED(bag.ReadProperty(L"InTray", *fallback.get(), inTray.put()));
+  RETURN_IF_FAILED(VariantChangeType(inTray.get(), inTray.get(), 0, VT_BOOL));
 
   fallback.put()->vt = VT_DISPATCH;
   fallback->pdispVal = Picture();
   if (fallback->pdispVal) fallback->pdispVal->AddRef();
-  RETURN_IF_FAILED(bag.ReadProperty(L"TrayIcon", *fallback.get(), value.put()));
+  RETURN_IF_FAILED(bag.ReadProperty(L"TrayIcon", *fallback.get(), picture.put()));
   ComPtr<IPictureDisp> icon;
   // Anything but a picture object counts as an empty reference, which the setter ignores. A
   // host's bag hands over objects the host made; their bytes are never parsed here (a stream's
   // pictures are checked where the stream is read, in MemoryPropertyBag).
-  if ((value->vt == VT_DISPATCH || value->vt == VT_UNKNOWN) && value->punkVal) {
-    value->punkVal->QueryInterface(IID_PPV_ARGS(&icon));
+  if ((picture->vt == VT_DISPATCH || picture->vt == VT_UNKNOWN) && picture->punkVal) {
+    picture->punkVal->QueryInterface(IID_PPV_ARGS(&icon));
   }
-  RETURN_IF_FAILED(putref_TrayIcon(icon.Get()));
 
   fallback.put()->vt = VT_BSTR;
   fallback->bstrVal = SysAllocString(kDefaultTip);
   if (!fallback->bstrVal) return E_OUTOFMEMORY;
-  RETURN_IF_FAILED(bag.ReadProperty(L"TrayTip", *fallback.get(), value.put()));
-  RETURN_IF_FAILED(VariantChangeType(value.get(), value.get(), 0, VT_BSTR));
-  return put_TrayTip(value->bstrVal);
+  RETURN_IF_FAILED(bag.ReadProperty(L"TrayTip", *fallback.get(), tip.put()));
+  RETURN_IF_FAILED(VariantChangeType(tip.get(), tip.get(), 0, VT_BSTR));
+
+  RETURN_IF_FAILED(putref_TrayIcon(icon.Get()));
+  RETURN_IF_FAILED(put_TrayTip(tip->bstrVal));
+  return put_InTray(inTray->boolVal);
 }
 
 HRESULT cKestrow::WriteProperties(usercontrol::PropertyBag& bag) noexcept {

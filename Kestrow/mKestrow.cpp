@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "SystemFunction.h"
 #include "WindowClass.h"
 #include "cKestrow.h"
 #include "usercontrol/Module.h"
@@ -18,8 +19,9 @@ BOOL RealShellNotify(DWORD message, const NotifyIconRecord* record) noexcept {
 
 // Windows 7 and later; an older system has no message filter to pass.
 MessageFilterFunction SystemMessageFilter() noexcept {
-  static const auto function = reinterpret_cast<MessageFilterFunction>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
+  static const MessageFilterFunction function =
+      common::SystemFunction<BOOL WINAPI(HWND, UINT, DWORD, void*)>(L"user32.dll",
+                                                                    "ChangeWindowMessageFilterEx");
   return function;
 }
 
@@ -89,9 +91,22 @@ MessageFilterFunction SetMessageFilterFunction(MessageFilterFunction function) n
   return previous;
 }
 
+namespace {
+
+void FilterFromShell(HWND hwnd, UINT message, DWORD action) noexcept {
+  MessageFilterFunction filter = g_messageFilter ? g_messageFilter : SystemMessageFilter();
+  if (filter) filter(hwnd, message, action, nullptr);
+}
+
+// Takes back what AllowFromShell let through.
+void DisallowFromShell(HWND hwnd, UINT message) noexcept {
+  FilterFromShell(hwnd, message, 2 /* MSGFLT_DISALLOW */);
+}
+
+}  // namespace
+
 void AllowFromShell(HWND hwnd, UINT message) noexcept {
-  MessageFilterFunction allow = g_messageFilter ? g_messageFilter : SystemMessageFilter();
-  if (allow) allow(hwnd, message, 1 /* MSGFLT_ALLOW */, nullptr);
+  FilterFromShell(hwnd, message, 1 /* MSGFLT_ALLOW */);
 }
 
 void UnregisterWindowClass() noexcept {
@@ -192,6 +207,10 @@ bool InstallHook(HWND hwnd, cKestrow* control) noexcept {
 
 void RemoveHook(HWND hwnd) noexcept {
   RemovePropA(hwnd, kHookedProp);
+  // Without the icon nothing of the shell's is expected: what an elevated host let through
+  // for it is taken back.
+  DisallowFromShell(hwnd, TaskbarCreatedMessage());
+  DisallowFromShell(hwnd, TRAY_CALLBACK_MSG);
   WNDPROC previous = PrevWndProc(hwnd);
   // Only while ours is the current procedure can the previous one go back. A later subclass
   // keeps ours as its previous: putting ours' previous back would cut that one out, and its

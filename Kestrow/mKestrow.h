@@ -60,8 +60,8 @@ bool SendToShell(DWORD message, const NotifyIconRecord& record) noexcept;
 // previous one.
 bool InstallHook(HWND hwnd, cKestrow* control) noexcept;
 // Unhooks: the window's previous procedure goes back when ours is still the current one;
-// under a later subclass ours stays and only passes messages on. The user data is left as it
-// is.
+// under a later subclass ours stays and only passes messages on. The shell's messages are
+// kept out again. The user data is left as it is.
 void RemoveHook(HWND hwnd) noexcept;
 
 // The procedure before ours while ours is in the window's chain, else nullptr.

@@ -21,10 +21,13 @@ std::vector<core::Rect> Monitors() {
   return monitors;
 }
 
-void LeftClick() {
+void PrimaryClick() {
   const core::ButtonFlags button = core::PrimaryButton(GetSystemMetrics(SM_SWAPBUTTON) != 0);
-  mouse_event(button.down, 0, 0, 0, 0);
-  mouse_event(button.up, 0, 0, 0, 0);
+  INPUT inputs[2]{};
+  inputs[0].type = inputs[1].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = button.down;
+  inputs[1].mi.dwFlags = button.up;
+  SendInput(2, inputs, sizeof(INPUT));
 }
 
 }  // namespace basDecs

@@ -16,7 +16,8 @@ std::optional<core::Point> CursorPosition();
 std::vector<core::Rect> Monitors();
 
 // A press and release of the user's primary button where the cursor is (the left one, or
-// the right one where the buttons are swapped), read at each click.
-void LeftClick();
+// the right one where the buttons are swapped, read at each click), as one input, so that
+// nothing of the user's own falls between them.
+void PrimaryClick();
 
 }  // namespace basDecs

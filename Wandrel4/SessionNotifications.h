@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include "Handles.h"
-
 namespace basDecs {
 
 class SessionNotifications {
@@ -18,7 +16,7 @@ class SessionNotifications {
   SessionNotifications& operator=(const SessionNotifications&) = delete;
 
  private:
-  UniqueModule library_;
+  BOOL(WINAPI* unregister_)(HWND) = nullptr;
   HWND window_ = nullptr;
 };
 

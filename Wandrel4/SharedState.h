@@ -4,7 +4,9 @@
 
 #include <cstdint>
 
-#include "core/Locations.h"
+#include <optional>
+
+#include "core/ScreenLayout.h"
 
 namespace basDecs {
 
@@ -17,6 +19,10 @@ struct SharedState {
   bool running = false;
   bool stopMovement = false;  // real mouse movement switches the cycle off
   int32_t jumpInterval = 0;   // whole seconds between two steps
+  // The monitors the locations were recorded on; none: clicks wherever they are.
+  std::optional<core::ScreenLayout> layout;
+  // The cycle switches itself off this many minutes after it was switched on; 0: never.
+  int32_t offAfterMinutes = 0;
 };
 
 // The program's site, shown in the About box and in the configuration window.

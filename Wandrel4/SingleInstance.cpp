@@ -4,6 +4,7 @@
 
 #include "core/SecondStart.h"
 #include "forms/Form.h"
+#include "forms/MsgBox.h"
 
 namespace {
 
@@ -98,5 +99,20 @@ bool BringFirstInstanceForward() {
 
 bool SettleWithFirstInstance(SingleInstance& instance) {
   Platform platform(instance);
-  return core::SettleSecondStart(platform) == core::SecondStart::RunsAlone;
+  return SettleWithFirstInstance(platform);
+}
+
+bool SettleWithFirstInstance(core::InstanceProbe& probe) {
+  switch (core::SettleSecondStart(probe)) {
+    case core::SecondStart::RunsAlone:
+      return true;
+    case core::SecondStart::BroughtFirstForward:
+      return false;
+    case core::SecondStart::GaveUp:
+      // The claim's holder does not answer (it runs as administrator) or does not end: a
+      // start that ends without a word would look like one that failed.
+      forms::MsgBox("Wandrel4 is already running, perhaps as administrator.", "Wandrel4");
+      return false;
+  }
+  return false;
 }

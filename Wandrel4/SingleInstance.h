@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Handles.h"
+#include "core/SecondStart.h"
 
 class SingleInstance {
  public:
@@ -43,6 +44,9 @@ class SingleInstance {
 // forms answered that it did.
 bool BringFirstInstanceForward();
 
-// A start whose claim is taken: waits for the holder's window (brought forward) or its end.
-// Returns true when this start now holds the claim and goes on as the only instance.
+// A start whose claim is taken: waits for the holder's window (brought forward) or its end,
+// and tells the user when it gets neither. Returns true when this start now holds the claim
+// and goes on as the only instance.
 bool SettleWithFirstInstance(SingleInstance& instance);
+// The same wait on a probe of the caller's.
+bool SettleWithFirstInstance(core::InstanceProbe& probe);

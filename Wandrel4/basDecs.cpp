@@ -1,9 +1,11 @@
 #include "basDecs.h"
 
+#include "KeptValue.h"
 #include "Mouse.h"
 #include "StartupMarks.h"
 #include "core/Capture.h"
 #include "core/Interval.h"
+#include "core/OffAfter.h"
 #include "core/Settings.h"
 #include "forms/Form.h"
 
@@ -76,10 +78,13 @@ void Main(Program& program) {
     // First run: the first configuration can only be left through "Finished".
     program.frmConfig().cmdCancel.SetEnabled(false);
     registry.CloseRegistry();
+    // A time limit an administrator set before the first run stays.
+    const KeptValue offAfter(HKEY_CURRENT_USER, core::kSettingsKey, core::kOffAfterName);
     registry.OpenRegistry(HKEY_CURRENT_USER, core::kSettingsParent);
     registry.DeleteDirectory(core::kSettingsName);
     registry.CreateDirectory(core::kSettingsName);
     registry.CloseRegistry();
+    offAfter.Restore();
     program.frmConfig().Show();
   } else {
     const core::SavedSettings saved =
@@ -92,6 +97,8 @@ void Main(Program& program) {
     shared.jumpInterval = saved.jumpInterval;
     run.Timermove.SetInterval(core::StepPeriod(shared.jumpInterval));
     shared.stopMovement = saved.stopMovement;
+    shared.layout = saved.layout;
+    shared.offAfterMinutes = core::ReadOffAfterMinutes(Stored(registry, core::kOffAfterName));
     run.Show();
   }
   registry.CloseRegistry();

@@ -1,7 +1,10 @@
 #include "frmConfig.h"
 
+#include "KeptValue.h"
+#include "Mouse.h"
 #include "core/Capture.h"
 #include "core/Interval.h"
+#include "core/OffAfter.h"
 #include "core/Settings.h"
 #include "res/resource.h"
 
@@ -117,17 +120,23 @@ void FrmConfig::cmdDone_Click() {
   }
   shared_.stopMovement = chkmovement.Value() == 1;
   shared_.jumpInterval = core::IntervalFromText(txtInterval.Text());
-  // A save starts from an empty key, so nothing of an older configuration stays behind.
+  // A save starts from an empty key, so nothing of an older configuration stays behind;
+  // the time limit is no part of the configuration and stays as it is.
+  const basDecs::KeptValue offAfter(HKEY_CURRENT_USER, core::kSettingsKey, core::kOffAfterName);
   registry_.OpenRegistry(HKEY_CURRENT_USER, core::kSettingsParent);
   registry_.DeleteDirectory(core::kSettingsName);
   registry_.CreateDirectory(core::kSettingsName);
   registry_.CloseRegistry();
+  offAfter.Restore();
   registry_.OpenRegistry(HKEY_CURRENT_USER, core::kSettingsKey);
-  for (const core::NamedValue& value :
-       core::SettingsToWrite(shared_.locations, shared_.stopMovement, shared_.jumpInterval)) {
+  // The locations are saved with the monitors they were recorded on.
+  const std::vector<core::Rect> monitors = basDecs::Monitors();
+  for (const core::NamedValue& value : core::SettingsToWrite(
+           shared_.locations, shared_.stopMovement, shared_.jumpInterval, monitors)) {
     registry_.CreateValue(value.name, Variant(value.text), REG_SZ);
   }
   registry_.CloseRegistry();
+  shared_.layout = monitors.empty() ? std::nullopt : std::optional<core::ScreenLayout>(monitors);
   shared_.currentLocation = core::kBeforeFirst;
   BackToRunWindow(true);
 }

@@ -1,10 +1,16 @@
 #include "frmRun.h"
 
+#include <iterator>
+#include <optional>
+#include <string>
+
 #include "KeepAwake.h"
 #include "Mouse.h"
 #include "core/Cycle.h"
 #include "core/Interval.h"
+#include "core/OffAfter.h"
 #include "core/Settings.h"
+#include "forms/Form.h"
 #include "forms/MsgBox.h"
 #include "res/resource.h"
 
@@ -13,6 +19,9 @@ namespace {
 constexpr char kAuthor[] = "the Wandrel team";
 constexpr char kEmail[] = "support@wandrel.example.org";
 constexpr wchar_t kTrayProgId[] = L"KestrowCtl.cKestrow";
+// Posted by the run window to itself when it is made, so that it asks for session
+// notifications from the message loop, once it is shown.
+constexpr UINT kAskForSessionNotifications = WM_APP + 0x100;
 
 // Whether the tray icon control's file sits in the program's own folder.
 bool ControlBesideProgram() {
@@ -56,6 +65,23 @@ forms::FormDesign RunDesign() {
       }};
 }
 
+// The "Switch off after" submenu, in the order of core::kOffAfterChoices.
+constexpr const char* kOffAfterTexts[] = {"&15 minutes", "&30 minutes", "1 &hour", "&2 hours",
+                                          "&4 hours",    "&8 hours",    "&Never"};
+static_assert(std::size(kOffAfterTexts) == core::kOffAfterChoices.size());
+
+// An event's argument, counted from the left, by value whichever way the control passed it.
+std::optional<LONG> EventArg(const DISPPARAMS& params, UINT fromLeft) {
+  if (fromLeft >= params.cArgs || !params.rgvarg) return std::nullopt;
+  UniqueVariant value;
+  if (FAILED(VariantCopyInd(value.put(), &params.rgvarg[params.cArgs - 1 - fromLeft]))) {
+    return std::nullopt;
+  }
+  UniqueVariant asLong;
+  if (FAILED(VariantChangeType(asLong.put(), value.get(), 0, VT_I4))) return std::nullopt;
+  return asLong->lVal;
+}
+
 }  // namespace
 
 std::string AboutText() {
@@ -77,8 +103,15 @@ FrmRun::FrmRun(basDecs::SharedState& shared, CReadWriteEasyReg& registry)
   cmdConfig.Click = [this] { cmdConfig_Click(); };
   Timermove.Tick = [this] { Timermove_Timer(); };
   Timertest.Tick = [this] { Timertest_Timer(); };
+  Timeroff.Tick = [this] { Timeroff_Timer(); };
   AddTimer(Timermove);
   AddTimer(Timertest);
+  AddTimer(Timeroff);
+  Timermenu.Tick = [this] {
+    Timermenu.SetEnabled(false);
+    ShowTrayMenu();
+  };
+  AddTimer(Timermenu);
 }
 
 FrmRun::~FrmRun() = default;
@@ -100,8 +133,10 @@ void FrmRun::cmdRun_Click() {
   } else {
     shared_.running = true;
     cmdRun.SetCaption("ON");
-    StayAwake(true);
+    StayAwake(!session_.Held());
     if (!Holding()) Timermove.SetEnabled(true);  // the watchdog starts with the first step
+    switchedOnAt_ = Now();
+    ArmOffAfter();
   }
 }
 
@@ -110,6 +145,7 @@ void FrmRun::SwitchOff() {
   cmdRun.SetCaption("OFF");
   Timermove.SetEnabled(false);
   Timertest.SetEnabled(false);
+  Timeroff.SetEnabled(false);
   StayAwake(false);
 }
 
@@ -120,9 +156,11 @@ void FrmRun::StayAwake(bool awake) {
 }
 
 void FrmRun::Timermove_Timer() {
+  RetakeWhileScreenSettles();
   const core::StepInput input{shared_.currentLocation, Timertest.Enabled(), shared_.stopMovement,
                               basDecs::CursorPosition(), shared_.expected};
-  const core::Step step = core::NextStep(input, shared_.locations, basDecs::Monitors());
+  const std::vector<core::Rect> monitors = basDecs::Monitors();
+  const core::Step step = core::NextStep(input, shared_.locations, monitors);
   switch (step.action) {
     case core::StepAction::Hold:
       return;
@@ -136,13 +174,19 @@ void FrmRun::Timermove_Timer() {
       break;
   }
   SetCursorPos(step.target.x, step.target.y);
-  shared_.expected = step.target;
-  if (core::ClickAfterMove(step, basDecs::CursorPosition())) basDecs::LeftClick();
+  // The watchdog compares with where the cursor really went: a clip rectangle or a refused
+  // move is no hand on the mouse.
+  const std::optional<core::Point> arrived = basDecs::CursorPosition();
+  shared_.expected = arrived.value_or(step.target);
+  if (core::ClickAfterMove(step, arrived) && core::ClicksAllowed(shared_.layout, monitors)) {
+    basDecs::PrimaryClick();
+  }
   Timertest.SetEnabled(true);
   shared_.currentLocation = step.nextLocation;
 }
 
 void FrmRun::Timertest_Timer() {
+  RetakeWhileScreenSettles();
   if (core::WatchdogSwitchesOff(basDecs::CursorPosition(), shared_.expected,
                                 shared_.stopMovement)) {
     SwitchOff();
@@ -172,13 +216,48 @@ void FrmRun::SessionChange(unsigned code) {
   const bool wasHeld = session_.Held();
   session_ = core::AfterSessionChange(session_, code);
   if (session_.Held() == wasHeld) return;
-  // A cursor moved on the lock screen counts for nothing: the watchdog waits for the next
-  // step, as after switching ON.
+  // A locked or disconnected session asks nothing of the system, as when the cycle is OFF.
+  StayAwake(shared_.running && !session_.Held());
   Timertest.SetEnabled(false);
   Timermove.SetEnabled(shared_.running && !Holding());
+  // A cursor moved on the lock screen counts for nothing, but a hand from the moment the
+  // session is back does: the watchdog starts at once from where the cursor is now.
+  if (Timermove.Enabled() && shared_.stopMovement) {
+    if (const std::optional<core::Point> cursor = basDecs::CursorPosition()) {
+      shared_.expected = *cursor;
+      Timertest.SetEnabled(true);
+    }
+  }
+}
+
+void FrmRun::ScreenChanged() {
+  screenChangedAt_ = Now();
+  RetakeWhileScreenSettles();
+}
+
+void FrmRun::RetakeWhileScreenSettles() {
+  if (!core::ScreenSettling(screenChangedAt_, Now())) return;
+  if (const std::optional<core::Point> cursor = basDecs::CursorPosition()) {
+    shared_.expected = *cursor;
+  }
 }
 
 bool FrmRun::OnWindowMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+  if (message == WM_DISPLAYCHANGE) {
+    ScreenChanged();
+    return false;  // the forms layer and the system see it too
+  }
+  if (message == kAskForSessionNotifications) {
+    if (!sessionNotifications_) {
+      sessionNotifications_ = std::make_unique<basDecs::SessionNotifications>(hWnd());
+    }
+    result = 0;
+    return true;
+  }
+  if (TrayOrKeyMessage(message, wParam)) {
+    result = 0;
+    return true;
+  }
   if (message != WM_WTSSESSION_CHANGE) return false;
   SessionChange(static_cast<unsigned>(wParam));
   result = 0;
@@ -201,7 +280,11 @@ void FrmRun::Form_Unload() {
 
 void FrmRun::OnWindowCreated(HWND window) {
   session_ = {};
-  sessionNotifications_ = std::make_unique<basDecs::SessionNotifications>(window);
+  // Not needed before the window is visible, so wtsapi32 loads after that: a posted message
+  // is handled in the message loop, which a start enters with the window shown, and before
+  // any input, so no step can have run without the notifications.
+  PostMessageA(window, kAskForSessionNotifications, 0, 0);
+  pauseKey_.emplace(window, kPauseKeyId, basDecs::kNoRepeat, VK_PAUSE);
   ShowTrayIcon(window);
 }
 
@@ -215,6 +298,10 @@ void FrmRun::ShowTrayIcon(HWND window) {
   saved.SetInt(L"_ExtentY", 900);
   cKestrow.OnEvent(L"MouseDown", [this](DISPPARAMS&) { cKestrow_MouseDown(); });
   cKestrow.OnEvent(L"MouseDblClick", [this](DISPPARAMS&) { cKestrow_MouseDblClick(); });
+  cKestrow.OnEvent(L"MouseUp", [this](DISPPARAMS& args) {
+    const std::optional<LONG> button = EventArg(args, 0);
+    if (button) cKestrow_MouseUp(static_cast<int16_t>(*button));
+  });
   // The control's face has no place among the buttons: it sits just below the client area.
   RECT client{};
   GetClientRect(window, &client);
@@ -231,4 +318,119 @@ void FrmRun::ShowTrayIcon(HWND window) {
 void FrmRun::OnWindowDestroying() {
   cKestrow.Destroy();
   sessionNotifications_.reset();
+  pauseKey_.reset();
+}
+
+// --- The Pause key, the tray menu and switching off after a time ----------------------------
+
+bool FrmRun::TrayOrKeyMessage(UINT message, WPARAM wParam) {
+  if (message == WM_HOTKEY && wParam == kPauseKeyId) {
+    cmdRun_Click();
+    return true;
+  }
+  return false;
+}
+
+// The menu opens from the run window's own timer, never inside the control's event, so that
+// its modal loop does not run within the control's notification.
+void FrmRun::cKestrow_MouseUp(int16_t Button) {
+  if (Button == 2) Timermenu.SetEnabled(true);
+}
+
+UniqueHmenu FrmRun::TrayMenu() const {
+  UniqueHmenu offAfter(CreatePopupMenu());
+  UniqueHmenu menu(CreatePopupMenu());
+  if (!offAfter || !menu) return {};
+  for (size_t i = 0; i < core::kOffAfterChoices.size(); ++i) {
+    AppendMenuA(offAfter.get(), MF_STRING, kOffAfterItem + i, kOffAfterTexts[i]);
+  }
+  if (const std::optional<size_t> chosen = core::OffAfterChoiceIndex(shared_.offAfterMinutes)) {
+    CheckMenuRadioItem(offAfter.get(), kOffAfterItem,
+                       kOffAfterItem + core::kOffAfterChoices.size() - 1, kOffAfterItem + *chosen,
+                       MF_BYCOMMAND);
+  }
+  std::string switchText = shared_.running ? "&Switch OFF" : "&Switch ON";
+  if (HoldsPauseKey()) switchText += "\tPause";
+  AppendMenuA(menu.get(), MF_STRING, kSwitchItem, switchText.c_str());
+  // The menu owns the submenu once it is in.
+  if (AppendMenuA(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(offAfter.get()),
+                  "Switch off &after")) {
+    offAfter.release();
+  }
+  AppendMenuA(menu.get(), MF_STRING, kConfigureItem, "&Configure...");
+  AppendMenuA(menu.get(), MF_STRING, kAboutItem, "A&bout Wandrel4");
+  AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu.get(), MF_STRING, kExitItem, "E&xit");
+  SetMenuDefaultItem(menu.get(), kSwitchItem, FALSE);
+  return menu;
+}
+
+void FrmRun::ShowTrayMenu() {
+  // The menu is modal: a right-click while it is open opens no second one.
+  if (menuOpen_) return;
+  UniqueHmenu menu = TrayMenu();
+  if (!menu) return;
+  POINT at{};
+  GetCursorPos(&at);
+  const HWND window = hWnd();
+  menuOpen_ = true;
+  // The platform's rule for tray menus: the owner in the foreground before, a message after,
+  // or the menu stays open when the user clicks elsewhere.
+  SetForegroundWindow(window);
+  const UINT item = static_cast<UINT>(TrackPopupMenu(
+      menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr));
+  PostMessageA(window, WM_NULL, 0, 0);
+  menuOpen_ = false;
+  menu.reset();
+  if (item != 0) TrayMenu_Click(item);
+}
+
+void FrmRun::TrayMenu_Click(UINT item) {
+  switch (item) {
+    case kSwitchItem:
+      cmdRun_Click();
+      return;
+    case kConfigureItem:
+      cmdConfig_Click();
+      return;
+    case kAboutItem:
+      cmdAbout_Click();
+      return;
+    case kExitItem:
+      // As closing the run window, or the end of the session: every window unloads, the
+      // run window stores its place.
+      forms::UnloadAll();
+      return;
+    default:
+      if (item >= kOffAfterItem && item - kOffAfterItem < core::kOffAfterChoices.size()) {
+        SetOffAfter(core::kOffAfterChoices[item - kOffAfterItem]);
+      }
+  }
+}
+
+void FrmRun::SetOffAfter(int32_t minutes) {
+  shared_.offAfterMinutes = minutes;
+  registry_.OpenRegistry(HKEY_CURRENT_USER, core::kSettingsKey);
+  registry_.CreateValue(core::kOffAfterName, Variant(core::NumberText(minutes)), REG_SZ);
+  registry_.CloseRegistry();
+  ArmOffAfter();
+}
+
+void FrmRun::Timeroff_Timer() { ArmOffAfter(); }
+
+void FrmRun::ArmOffAfter() {
+  const uint64_t now = Now();
+  const std::optional<uint64_t> left =
+      core::OffAfterRemainingMs(shared_.offAfterMinutes, now - switchedOnAt_);
+  if (!shared_.running || !left) {
+    Timeroff.SetEnabled(false);
+    return;
+  }
+  if (*left == 0) {
+    SwitchOff();
+    return;
+  }
+  // A timer may tick early or late; each tick looks at the clock again.
+  Timeroff.SetInterval(static_cast<int32_t>(*left));
+  Timeroff.SetEnabled(true);
 }

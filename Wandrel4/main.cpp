@@ -7,12 +7,19 @@
 
 #include "SingleInstance.h"
 #include "StartupMarks.h"
+#include "SystemFunction.h"
 #include "basDecs.h"
 #include "forms/Form.h"
 #include "forms/MsgBox.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   STARTUP_MARK(startup::kWinMain);
+  // A DLL that anything in this process loads by a bare name comes from the system folder,
+  // never from the folder the program was unpacked into (Windows 8 on, 7 with its update).
+  if (auto restrict =
+          common::SystemFunction<BOOL WINAPI(DWORD)>(L"kernel32.dll", "SetDefaultDllDirectories")) {
+    restrict(0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
+  }
   // A second start in this session touches no settings and shows no icon: it only brings
   // the first one's window forward. If the first has no window shown, because it is still
   // starting or already ending, this start waits for its window or its end.

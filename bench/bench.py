@@ -4,7 +4,8 @@ window program (BenchBaseline.exe) built by the same toolchain and run the same 
 also beside the fair baseline (BenchFairBaseline.exe: the same window program with common
 controls, OLE and the tray icon control), phase by phase from the marks of a bench build.
 
-    bench.py BIN_DIR I686_BIN_DIR [--runs N] [--steps N] [--seconds S]
+    bench.py BIN_DIR I686_BIN_DIR [--runs N] [--steps N] [--seconds S] [--startup-only]
+             [--compare DIR]
 
 BIN_DIR holds the runnable Wandrel4.exe, BenchBaseline.exe and BenchControl.exe; I686_BIN_DIR
 holds the shipped 32-bit build, whose stripped size and imports are reported. (Folders, not
@@ -72,13 +73,6 @@ def write_settings(interval):
         stop_here("could not write the settings key")
 
 
-def visible_window(title):
-    """The X window id of a shown top-level window with exactly this title, or None."""
-    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{re.escape(title)}$"],
-                         capture_output=True, text=True).stdout.split()
-    return out[0] if out else None
-
-
 def control(*args):
     exe = os.path.join(BIN, "BenchControl.exe")
     return subprocess.run([LOADER, exe, *args], capture_output=True, timeout=60).returncode
@@ -124,27 +118,44 @@ def peak_memory_kb(pid):
 
 
 class Running:
-    """One program started under Wine, up to its first shown window. In a bench build the
-    program notes its start-up marks; phases() turns them into durations."""
+    """One program started under Wine, up to its first shown window as another Wine process
+    sees it (BenchControl watch: EnumWindows and IsWindowVisible every 2 ms, the moment
+    stamped with the system time). That watcher starts first and says when it is ready, so
+    its own start is not counted. In a bench build the program notes its start-up marks;
+    phases() turns them into durations."""
 
-    def __init__(self, which, timeout=30.0):
+    def __init__(self, which, timeout=30.0, folder=None):
         self.exe, self.title = which
+        folder = folder or BIN
         marks = tempfile.NamedTemporaryFile(prefix="marks-", dir=BIN, delete=False)
         marks.close()
         os.unlink(marks.name)
         self.marks_file = marks.name
         env = dict(os.environ, WANDREL_STARTUP_MARKS_FILE=self.windows_path(marks.name))
-        self.spawned = time.time()  # the clock the marks are taken on
+        watcher = subprocess.Popen([LOADER, os.path.join(BIN, "BenchControl.exe"), "watch",
+                                    self.title], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                   text=True)
+        if watcher.stdout.readline().strip() != "ready":
+            watcher.kill()
+            stop_here("the window watcher (BenchControl watch) did not start")
+        self.spawned = time.time()  # the clock of the marks and of the watcher's stamp
         started = time.monotonic()
-        self.process = subprocess.Popen([LOADER, os.path.join(BIN, self.exe)], cwd=BIN, env=env,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        while not visible_window(self.title):
+        self.process = subprocess.Popen([LOADER, os.path.join(folder, self.exe)], cwd=folder,
+                                        env=env, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        while watcher.poll() is None:
             if self.process.poll() is not None or time.monotonic() - started > timeout:
+                watcher.kill()
+                watcher.wait()
                 self.close()
                 stop_here(f"{self.exe} showed no window \"{self.title}\"")
-            time.sleep(0.002)
-        self.startup = time.monotonic() - started
-        self.visible = self.spawned + self.startup
+            time.sleep(0.005)
+        seen = watcher.stdout.read().strip()
+        if watcher.returncode != 0 or not seen:
+            self.close()
+            stop_here(f"{self.exe} showed no window \"{self.title}\"")
+        self.visible = float(seen)
+        self.startup = self.visible - self.spawned
         self.pid = wine_process(self.exe, self.process.pid)
         if self.pid is None:
             self.close()
@@ -157,7 +168,7 @@ class Running:
 
     def phases(self, timeout=5.0):
         """{phase: seconds} from the bench build's marks, with "process start" up to WinMain
-        and "visible on the display" from the shown mark to what xdotool saw; {} when the
+        and "seen from outside" from the shown mark to the watcher's stamp; {} when the
         program notes no marks (not a bench build)."""
         deadline = time.monotonic() + timeout
         while not os.path.exists(self.marks_file) and time.monotonic() < deadline:
@@ -175,7 +186,7 @@ class Running:
                 result[phase] = noted[phase] - before
                 before = noted[phase]
         if "shown" in noted:
-            result["visible on the display"] = self.visible - noted["shown"]
+            result["seen from outside"] = self.visible - noted["shown"]
         return result
 
     def close(self):
@@ -231,49 +242,53 @@ def bench_size(bin32):
 
 
 def print_phases(phases):
-    """Median of each phase over the runs, the program beside the fair baseline."""
+    """Median of each phase over the runs, of every program that notes marks."""
     names = ["process start to WinMain" if p == "WinMain" else p for p in MARKS]
-    say(f"  {'phase (median ms)':28} {'Wandrel4':>9} {'fair baseline':>14}")
-    for mark, name in zip(MARKS + ["visible on the display"], names + ["visible on the display"]):
+    shown = [label for label in phases if any(phases[label])]
+    say(f"  {'phase (median ms)':31}" + "".join(f" {label:>15}" for label in shown))
+    for mark, name in zip(MARKS + ["seen from outside"],
+                          names + ["seen from outside (after shown)"]):
         cells = []
-        for which in (PROGRAM, FAIR):
-            values = [run[mark] for run in phases[which] if mark in run]
+        for label in shown:
+            values = [run[mark] for run in phases[label] if mark in run]
             cells.append(f"{statistics.median(values) * 1000:.1f}" if values else "-")
-        say(f"  {name:28} {cells[0]:>9} {cells[1]:>14}")
+        say(f"  {name:31}" + "".join(f" {cell:>15}" for cell in cells))
     # What the program itself does, without the Wine loader before it and the display after
     # it: the least noisy figure on a shared machine.
     inside = MARKS[1:MARKS.index("shown") + 1]
     cells = []
-    for which in (PROGRAM, FAIR):
-        sums = [sum(run[m] for m in inside if m in run) for run in phases[which] if run]
-        cells.append(sums and statistics.median(sums))
-    say(f"  {'WinMain to shown, in all':28} "
-        + " ".join(f"{c * 1000:>{w}.1f}" if c else f"{'-':>{w}}" for c, w in zip(cells, (9, 14))))
-    if all(cells):
-        say(f"  ratio of that, program/fair baseline: {ratio(cells[0], cells[1])}")
-    missing = [which[0] for which in (PROGRAM, FAIR) if not any(phases[which])]
-    if missing:
-        say(f"  (no marks from {', '.join(missing)}: not a bench build)")
+    for label in shown:
+        sums = [sum(run[m] for m in inside if m in run) for run in phases[label] if run]
+        cells.append(f"{statistics.median(sums) * 1000:.1f}; {min(sums) * 1000:.1f}")
+    say(f"  {'WinMain to shown (median; min)':31}" + "".join(f" {c:>15}" for c in cells))
 
 
-def bench_startup(runs):
-    say(f"== Start-up to the first shown window ({runs} runs each, median)")
-    order = (PROGRAM, FAIR, BASELINE)
-    times = {which: [] for which in order}
-    phases = {which: [] for which in order}
+def bench_startup(runs, compared):
+    say(f"== Start-up to the first visible window, seen by another Wine process "
+        f"({runs} runs each, median)")
+    order = [("Wandrel4", PROGRAM, BIN), ("fair baseline", FAIR, BIN),
+             ("bare baseline", BASELINE, BIN)]
+    if compared:
+        order.insert(1, ("Wandrel4 compared", PROGRAM, compared))
+    times = {label: [] for label, _, _ in order}
+    phases = {label: [] for label, _, _ in order}
     for _ in range(runs):
         # Taking turns, so that a slow spell of the machine falls on all alike.
-        for which in order:
-            running = Running(which)
-            times[which].append(running.startup)
-            phases[which].append(running.phases())
+        for label, which, folder in order:
+            running = Running(which, folder=folder)
+            times[label].append(running.startup)
+            phases[label].append(running.phases())
             running.close()
-    for which, values in times.items():
-        say(f"  {which[0]:22} median {statistics.median(values) * 1000:6.0f} ms  "
+    for label, values in times.items():
+        say(f"  {label:18} median {statistics.median(values) * 1000:6.0f} ms  "
             f"(min {min(values) * 1000:.0f}, max {max(values) * 1000:.0f})")
-    program = statistics.median(times[PROGRAM])
-    say(f"  ratio program/fair baseline: {ratio(program, statistics.median(times[FAIR]))}")
-    say(f"  ratio program/bare baseline: {ratio(program, statistics.median(times[BASELINE]))}")
+    fair = statistics.median(times["fair baseline"])
+    bare = statistics.median(times["bare baseline"])
+    for label in times:
+        if label.startswith("Wandrel4"):
+            program = statistics.median(times[label])
+            say(f"  ratio {label}/fair baseline: {ratio(program, fair)}; "
+                f"to the bare baseline: {ratio(program, bare)}")
     print_phases(phases)
     say()
 
@@ -371,6 +386,9 @@ def main():
     parser.add_argument("--seconds", type=float, default=30.0)
     parser.add_argument("--startup-only", action="store_true",
                         help="size and start-up only (no CPU, memory or step figures)")
+    parser.add_argument("--compare", metavar="DIR",
+                        help="another build of Wandrel4.exe (with its Kestrow.ocx) that takes "
+                             "turns in the start-up runs, e.g. one of an earlier commit")
     args = parser.parse_args()
     BIN = os.path.abspath(args.bin)
     interval = 1
@@ -381,7 +399,7 @@ def main():
     say()
     bench_size(os.path.abspath(args.bin32))
     write_settings(interval)
-    bench_startup(args.runs)
+    bench_startup(args.runs, os.path.abspath(args.compare) if args.compare else None)
     if not args.startup_only:
         bench_running(args.seconds, args.steps, interval)
     return 0

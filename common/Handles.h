@@ -26,6 +26,7 @@ using UniqueKernelHandle = common::UniqueHandle<HANDLE, &::CloseHandle>;
 using UniqueHglobal = common::UniqueHandle<HGLOBAL, &::GlobalFree>;
 using UniqueBstr = common::UniqueHandle<BSTR, &::SysFreeString>;
 using UniqueModule = common::UniqueHandle<HMODULE, &::FreeLibrary>;
+using UniqueHmenu = common::UniqueHandle<HMENU, &::DestroyMenu>;
 
 // A VARIANT that is cleared when it goes out of scope. Move-only, so a value is never
 // cleared twice; the same get/put/release/reset as the handle owners.

@@ -8,7 +8,8 @@ MSI writes exactly the keys regsvr32 writes and cannot drift from them.
 BEFORE.reg and AFTER.reg are `reg export` files of HKLM\\Software\\Classes in the control's own
 registry view, taken before and after `regsvr32 OCX` (tools/package does that in a scratch
 Wine prefix). Prints SQL statements for msibuild, one a line, for the component NAME
-(ControlClasses), whose rows are named NAME_0, NAME_1, ...:
+(ControlClasses), whose rows are named NAME_0, NAME_1, ... and the type library's
+HELPDIR NAME_HelpDir:
   - every key the registration created at the top (the class, the ProgID, the type library,
     the interfaces) as "*": created on install, removed with everything below on uninstall;
   - every value, with OCX as the installed file ID (Kestrow.ocx) and its folder as the
@@ -111,16 +112,24 @@ def main(argv):
         for name in sorted(created[sub], key=lambda n: (n is not None, (n or "").lower())):
             rows.append((sub, name, formatted(created[sub][name], args.ocx, args.file,
                                                 args.folder)))
+
+    def row_id(i):
+        # The type library's HELPDIR by name: a package with two classes components keeps
+        # this value, which both views share, in one of them (tools/make-msi).
+        key, name, _ = rows[i]
+        helpdir = name is None and key.upper().endswith("\\HELPDIR")
+        return f"{args.component}_{'HelpDir' if helpdir else i}"
+
     for i, (key, name, value) in enumerate(rows):
         # msibuild's SQL has no NULL: a column left out is one.
-        columns = {"Registry": f"{args.component}_{i}", "Root": 0, "Key": key, "Name": name,
+        columns = {"Registry": row_id(i), "Root": 0, "Key": key, "Name": name,
                    "Value": value, "Component_": args.component}
         columns = {c: v for c, v in columns.items() if v is not None}
         print(f"INSERT INTO `Registry` ({', '.join(f'`{c}`' for c in columns)}) VALUES "
               f"({', '.join(sql(v) for v in columns.values())})")
     # The component's key path: the first value written, the class's name.
     keypath = next(i for i, row in enumerate(rows) if row[1] not in ("*", "+"))
-    print(f"UPDATE `Component` SET `KeyPath` = '{args.component}_{keypath}', "
+    print(f"UPDATE `Component` SET `KeyPath` = '{row_id(keypath)}', "
           f"`Attributes` = {args.attributes} WHERE `Component` = '{args.component}'")
     return 0
 

@@ -15,6 +15,10 @@ namespace usercontrol {
 STDMETHODIMP UserControl::SetClientSite(IOleClientSite* site) noexcept {
   if (!site) InPlaceDeactivate();
   clientSite_ = site;
+  // A new site may be in design mode, or the container loaded the control before siting it:
+  // the control follows the new site's mode. Losing the site changes nothing, since the
+  // container is letting the control go.
+  if (site) UserModeChanged();
   return S_OK;
 }
 

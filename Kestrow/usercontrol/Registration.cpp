@@ -1,6 +1,6 @@
-// Registration as data: the keys and values of one control class, written in order and
-// removed as whole subtrees, plus the type library registered from the module itself. The same
-// entries go below HKLM\Software\Classes for the machine or HKCU\Software\Classes for one user.
+// Registration as data: the keys and values of one control class and of its type library (read
+// from the module itself), written in order and removed as whole subtrees. The same entries go
+// below HKLM\Software\Classes for the machine or HKCU\Software\Classes for one user.
 #include "usercontrol/Registration.h"
 
 #include <oleauto.h>
@@ -171,10 +171,12 @@ HRESULT RemoveCategoryDescription(const ClassesRoot& root, RegistrationScope sco
   return E_OUTOFMEMORY;
 }
 
-// A user's type library is written as data, the keys RegisterTypeLibForUser writes on
-// Windows: that function is missing before Vista, and Wine 8 registers for the whole machine
-// in its place, which a user without administrator rights may not do.
-std::vector<RegistryValue> UserTypeLibraryEntries(ITypeLib* lib, const std::wstring& path) {
+// The type library is written as data, the keys RegisterTypeLib writes, below the scope's own
+// classes root. RegisterTypeLib writes through the merged HKEY_CLASSES_ROOT, which leads into a
+// user's keys where that user has registered the library too; RegisterTypeLibForUser is
+// missing before Vista, and Wine 8 registers for the whole machine in its place; and
+// UnRegisterTypeLib fails once the registered file is gone, as after a moved folder.
+std::vector<RegistryValue> TypeLibraryEntries(ITypeLib* lib, const std::wstring& path) {
   TLIBATTR* attr = nullptr;
   if (FAILED(lib->GetLibAttr(&attr))) return {};
   const std::wstring libid = GuidText(attr->guid);
@@ -195,24 +197,27 @@ std::vector<RegistryValue> UserTypeLibraryEntries(ITypeLib* lib, const std::wstr
       {libKey + L"\\HELPDIR", nullptr, folder},
       {libKey + L"\\" + locale + L"\\" + platform, nullptr, path},
   };
-  // Interfaces that automation marshals: dispatch interfaces through the dispatch proxy,
-  // dual and automation-compatible ones through the type library's own.
+  // Interfaces that automation marshals: pure dispatch interfaces through the dispatch proxy,
+  // dual (listed as dispatch with the dual flag) and automation-compatible ones through the
+  // type library's own, so that their vtable calls cross apartments too.
   for (UINT i = 0, n = lib->GetTypeInfoCount(); i < n; ++i) {
     Microsoft::WRL::ComPtr<ITypeInfo> info;
     TYPEATTR* type = nullptr;
     if (FAILED(lib->GetTypeInfo(i, &info)) || FAILED(info->GetTypeAttr(&type))) continue;
-    const bool dispatch = type->typekind == TKIND_DISPATCH;
-    const bool automation = type->typekind == TKIND_INTERFACE &&
-                            (type->wTypeFlags & (TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDUAL));
+    const bool dual = type->wTypeFlags & TYPEFLAG_FDUAL;
+    const bool pureDispatch = type->typekind == TKIND_DISPATCH && !dual;
+    const bool marshalled = type->typekind == TKIND_DISPATCH ||
+                            (type->typekind == TKIND_INTERFACE &&
+                             (dual || (type->wTypeFlags & TYPEFLAG_FOLEAUTOMATION)));
     const std::wstring iid = GuidText(type->guid);
     info->ReleaseTypeAttr(type);
-    if (!dispatch && !automation) continue;
+    if (!marshalled) continue;
     BSTR typeName = nullptr;
     info->GetDocumentation(MEMBERID_NIL, &typeName, nullptr, nullptr, nullptr);
     UniqueBstr interfaceName(typeName);
     const std::wstring key = L"Interface\\" + iid;
-    const wchar_t* proxy = dispatch ? L"{00020420-0000-0000-C000-000000000046}"
-                                    : L"{00020424-0000-0000-C000-000000000046}";
+    const wchar_t* proxy = pureDispatch ? L"{00020420-0000-0000-C000-000000000046}"
+                                        : L"{00020424-0000-0000-C000-000000000046}";
     entries.push_back({key, nullptr, interfaceName.get() ? interfaceName.get() : L""});
     entries.push_back({key + L"\\ProxyStubClsid", nullptr, proxy});
     entries.push_back({key + L"\\ProxyStubClsid32", nullptr, proxy});
@@ -232,84 +237,54 @@ bool HasSubkeys(const ClassesRoot& root, const std::wstring& key) {
          subkeys > 0;
 }
 
-// Removes this build's path of the library; the library and its interfaces go with the last
-// platform, so a 32-bit and a 64-bit registration side by side do not remove each other's.
-HRESULT UnregisterUserTypeLibrary(const ClassesRoot& root, const std::wstring& path) noexcept try {
+bool IsInterfaceKey(const std::wstring& key) {
+  return key.rfind(L"Interface\\", 0) == 0 && key.find(L'\\', 10) == std::wstring::npos;
+}
+
+// Removes this build's path of the library and the interface keys: on 64-bit Windows those
+// are one set per registry view, so they are this build's alone. The library goes with the
+// last platform, so a 32-bit and a 64-bit registration side by side keep each other's. Done by
+// the keys the module's own library names, whichever file was registered before.
+HRESULT UnregisterTypeLibrary(const ClassesRoot& root, const std::wstring& path) noexcept try {
   Microsoft::WRL::ComPtr<ITypeLib> lib;
   RETURN_IF_FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib));
-  const auto entries = UserTypeLibraryEntries(lib.Get(), path);
+  const auto entries = TypeLibraryEntries(lib.Get(), path);
   if (entries.size() < 4) return TYPE_E_CANTLOADLIBRARY;
   const std::wstring& versionKey = entries[0].key;   // TypeLib\{libid}\1.0
   const std::wstring& platformKey = entries[3].key;  // ...\409\win32
-  RETURN_IF_FAILED(DeleteTree(root, platformKey));
-  const std::wstring localeKey = platformKey.substr(0, platformKey.find_last_of(L'\\'));
-  if (HasSubkeys(root, localeKey)) return S_OK;
-  HRESULT first = DeleteTree(root, versionKey);
-  RegDeleteKeyW(root.key,
-                (root.prefix + versionKey.substr(0, versionKey.find_last_of(L'\\'))).c_str());
+  HRESULT first = DeleteTree(root, platformKey);
   for (const auto& entry : entries) {
-    if (entry.key.rfind(L"Interface\\", 0) != 0 ||
-        entry.key.find(L'\\', 10) != std::wstring::npos) {
-      continue;
-    }
+    if (!IsInterfaceKey(entry.key)) continue;
     HRESULT hr = DeleteTree(root, entry.key);
     if (SUCCEEDED(first)) first = hr;
   }
+  const std::wstring localeKey = platformKey.substr(0, platformKey.find_last_of(L'\\'));
+  if (HasSubkeys(root, localeKey)) return first;
+  HRESULT hr = DeleteTree(root, versionKey);
+  if (SUCCEEDED(first)) first = hr;
+  RegDeleteKeyW(root.key,
+                (root.prefix + versionKey.substr(0, versionKey.find_last_of(L'\\'))).c_str());
   return first;
 } catch (...) {
   return E_OUTOFMEMORY;
 }
 
-HRESULT UnregisterTypeLibrary(const ControlClass& cls, const std::wstring& path,
-                              const ClassesRoot& root, RegistrationScope scope) noexcept {
-  if (scope == RegistrationScope::User) return UnregisterUserTypeLibrary(root, path);
-  // Not registered counts as removed; UnRegisterTypeLib reports it differently across systems.
-  const std::wstring versionKey = L"TypeLib\\" + GuidText(*cls.libid) + L"\\" +
-                                  Decimal(cls.libMajor) + L"." + Decimal(cls.libMinor);
-  if (!KeyExists(root, versionKey)) return S_OK;
-  LCID lcid = 0x0409;
-#ifdef _WIN64
-  SYSKIND syskind = SYS_WIN64;
-#else
-  SYSKIND syskind = SYS_WIN32;
-#endif
-  // The library's own attributes say under which locale and platform it was registered.
-  Microsoft::WRL::ComPtr<ITypeLib> lib;
-  if (SUCCEEDED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib))) {
-    TLIBATTR* attr = nullptr;
-    if (SUCCEEDED(lib->GetLibAttr(&attr))) {
-      lcid = attr->lcid;
-      syskind = attr->syskind;
-      lib->ReleaseTLibAttr(attr);
-    }
-  }
-  // TypeLib is one key for both bitnesses on 64-bit Windows: with only the other platform's
-  // path registered there, this one has nothing to remove (UnRegisterTypeLib would fail).
-  wchar_t locale[16];
-  wsprintfW(locale, L"\\%x\\", lcid);
-  if (!KeyExists(root, versionKey + locale + (syskind == SYS_WIN64 ? L"win64" : L"win32"))) {
-    return S_OK;
-  }
-  HRESULT hr = UnRegisterTypeLib(*cls.libid, cls.libMajor, cls.libMinor, lcid, syskind);
-  if (hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED ||
-      hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
-    return S_OK;
-  }
-  return hr;
-}
-
-HRESULT RegisterTypeLibrary(const std::wstring& path, const ClassesRoot& root,
-                            RegistrationScope scope) noexcept try {
+HRESULT RegisterTypeLibrary(const std::wstring& path, const ClassesRoot& root) noexcept try {
   Microsoft::WRL::ComPtr<ITypeLib> lib;
   RETURN_IF_FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib));
-  if (scope == RegistrationScope::User) {
-    auto entries = UserTypeLibraryEntries(lib.Get(), path);
-    if (entries.empty()) return TYPE_E_CANTLOADLIBRARY;
-    for (const auto& entry : entries) RETURN_IF_FAILED(WriteEntry(root, entry));
-    return S_OK;
-  }
-  // The system's own registration of a library decides itself where its keys go.
-  return RegisterTypeLib(lib.Get(), const_cast<OLECHAR*>(path.c_str()), nullptr);
+  const auto entries = TypeLibraryEntries(lib.Get(), path);
+  if (entries.empty()) return TYPE_E_CANTLOADLIBRARY;
+  for (const auto& entry : entries) RETURN_IF_FAILED(WriteEntry(root, entry));
+  return S_OK;
+} catch (...) {
+  return E_OUTOFMEMORY;
+}
+
+HRESULT WriteRegistration(const ControlClass& cls, const std::wstring& path,
+                          const ClassesRoot& root) noexcept try {
+  for (const auto& entry : RegistryEntries(cls, path)) RETURN_IF_FAILED(WriteEntry(root, entry));
+  RETURN_IF_FAILED(DescribeCategory(root));
+  return RegisterTypeLibrary(path, root);
 } catch (...) {
   return E_OUTOFMEMORY;
 }
@@ -320,10 +295,10 @@ HRESULT RegisterControl(const ControlClass& cls, RegistrationScope scope) noexce
   const std::wstring path = ModulePath();
   if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
   RETURN_IF_FAILED(UnregisterControl(cls, scope));
-  const ClassesRoot root = RootOf(scope);
-  for (const auto& entry : RegistryEntries(cls, path)) RETURN_IF_FAILED(WriteEntry(root, entry));
-  RETURN_IF_FAILED(DescribeCategory(root));
-  return RegisterTypeLibrary(path, root, scope);
+  const HRESULT hr = WriteRegistration(cls, path, RootOf(scope));
+  // A registration that fails part-way takes back what it wrote: no class without its library.
+  if (FAILED(hr)) UnregisterControl(cls, scope);
+  return hr;
 } catch (...) {
   return E_OUTOFMEMORY;
 }
@@ -332,7 +307,7 @@ HRESULT UnregisterControl(const ControlClass& cls, RegistrationScope scope) noex
   const std::wstring path = ModulePath();
   const ClassesRoot root = RootOf(scope);
   // Every step runs; the first real failure is what the caller hears.
-  HRESULT first = UnregisterTypeLibrary(cls, path, root, scope);
+  HRESULT first = UnregisterTypeLibrary(root, path);
   const std::wstring clsidKey = L"CLSID\\" + GuidText(*cls.clsid);
   HRESULT hr = DeleteTree(root, clsidKey);
   if (SUCCEEDED(first)) first = hr;

@@ -123,7 +123,8 @@ class UserControl : public common::RefCount,
   virtual void Resize() noexcept {}
   // Draws the control's face after the base has drawn Picture() at the top-left corner.
   virtual void Paint(HDC dc, int scaleWidth, int scaleHeight) noexcept = 0;
-  // The container's ambient UserMode may have changed: it switched between design and run.
+  // The ambient UserMode may have changed: the container switched between design and run, or
+  // the control has a new site.
   virtual void UserModeChanged() noexcept {}
   // The property-browser category of a property; false leaves it uncategorised.
   virtual bool PropertyCategory(DISPID, PROPCAT*) noexcept { return false; }

@@ -19,6 +19,10 @@ bool OnAnyMonitor(Point point, std::span<const Rect> monitors) {
   return false;
 }
 
+bool ScreenSettling(std::optional<uint64_t> changedAtMs, uint64_t nowMs) {
+  return changedAtMs && nowMs - *changedAtMs < kScreenSettleMs;
+}
+
 bool WatchdogSwitchesOff(std::optional<Point> cursor, Point expected, bool stopMovement) {
   return stopMovement && cursor && *cursor != expected;
 }

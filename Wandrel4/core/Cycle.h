@@ -9,14 +9,6 @@
 
 namespace core {
 
-// A monitor of the desktop in screen pixels; right and bottom lie just outside it.
-struct Rect {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-};
-
 // Whether a point lies on one of the monitors. With no monitor known (the system gave no
 // answer) every point counts as on the screen.
 bool OnAnyMonitor(Point point, std::span<const Rect> monitors);
@@ -54,6 +46,12 @@ struct Step {
   bool click = false;
   friend bool operator==(const Step&, const Step&) = default;
 };
+
+// After the screen changes the system moves the cursor onto what remains of it, just before
+// it says so or up to about a second after: for this long after the news, a cursor away from
+// where the cycle put it is the system's doing, not a hand's.
+constexpr uint64_t kScreenSettleMs = 1200;
+bool ScreenSettling(std::optional<uint64_t> changedAtMs, uint64_t nowMs);
 
 // The watchdog's test: the cycle goes off when the cursor is not where the cycle put it
 // and the user asked for real movement to stop it. A cursor that cannot be read is no hand

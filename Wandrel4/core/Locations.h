@@ -21,6 +21,15 @@ struct Point {
   friend bool operator==(const Point&, const Point&) = default;
 };
 
+// A monitor of the desktop in screen pixels; right and bottom lie just outside it.
+struct Rect {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = 0;
+  int32_t bottom = 0;
+  friend auto operator<=>(const Rect&, const Rect&) = default;
+};
+
 struct Location {
   int32_t x = 0;  // screen pixels
   int32_t y = 0;

@@ -32,7 +32,7 @@ class InstanceProbe {
 enum class SecondStart {
   BroughtFirstForward,  // the other one shows a window: this start ends
   RunsAlone,            // the other one ended: this start goes on as the only instance
-  GaveUp,               // neither within the patience: this start ends without a word
+  GaveUp,               // neither within the patience: this start says so and ends
 };
 
 // Long enough for a start or an end under a slow system; short enough that a start that

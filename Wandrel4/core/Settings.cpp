@@ -33,6 +33,7 @@ SavedSettings ReadSettings(const ValueReader& read) {
   saved.runTop = ReadNumber(read(kRunTopName));
   saved.jumpInterval = ReadNumber(read(kIntervalName));
   saved.stopMovement = ReadFlag(read(kStopMovementName));
+  if (const StoredText layout = read(kLayoutName)) saved.layout = ParseLayout(*layout);
   return saved;
 }
 
@@ -45,7 +46,7 @@ void LoadLocations(const SavedSettings& saved, LocationTable& table) {
 }
 
 std::vector<NamedValue> SettingsToWrite(const LocationTable& table, bool stopMovement,
-                                        int32_t jumpInterval) {
+                                        int32_t jumpInterval, std::span<const Rect> monitors) {
   std::vector<NamedValue> values;
   values.reserve(kSavedValueCount);
   for (int i = 0; i < kLocationCount; ++i) values.push_back({XName(i), NumberText(table[i].x)});
@@ -55,6 +56,7 @@ std::vector<NamedValue> SettingsToWrite(const LocationTable& table, bool stopMov
   }
   values.push_back({kStopMovementName, FlagText(stopMovement)});
   values.push_back({kIntervalName, NumberText(jumpInterval)});
+  if (!monitors.empty()) values.push_back({kLayoutName, LayoutText(monitors)});
   values.push_back({kInstalledName, kTrueText});
   return values;
 }

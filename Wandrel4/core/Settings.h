@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Locations.h"
+#include "ScreenLayout.h"
 
 namespace core {
 
@@ -24,13 +25,15 @@ constexpr char kStopMovementName[] = "StopMovement";
 constexpr char kIntervalName[] = "tmeInterval";
 constexpr char kRunLeftName[] = "PrgmLocX";  // the run window's left edge, twips
 constexpr char kRunTopName[] = "PrgmLocY";   // its top edge, twips
+// The monitors the locations were recorded on; clicks follow only on that layout.
+constexpr char kLayoutName[] = "ScreenLayout";
 
 constexpr char kTrueText[] = "True";
 constexpr char kFalseText[] = "False";
 
 // A save writes these many values: x, y and the click flag of each location, the
-// stop-on-movement flag, the interval and "Installed".
-constexpr int kSavedValueCount = 3 * kLocationCount + 3;
+// stop-on-movement flag, the interval, the screen layout and "Installed".
+constexpr int kSavedValueCount = 3 * kLocationCount + 4;
 
 // "xPos0" to "xPos7", "yPos0" to "yPos7", "clkHere0" to "clkHere7".
 std::string XName(int index);
@@ -66,10 +69,12 @@ struct SavedSettings {
   int32_t runTop = 0;
   int32_t jumpInterval = 0;  // seconds
   bool stopMovement = false;
+  std::optional<ScreenLayout> layout;  // none: missing or unreadable, clicks as ever
 };
 
 // Reads every value a normal start uses, in the order the start reads them: x, y and click
-// of each location, the run window's position, the interval, the stop-on-movement flag.
+// of each location, the run window's position, the interval, the stop-on-movement flag, the
+// screen layout.
 using ValueReader = std::function<StoredText(const std::string& name)>;
 SavedSettings ReadSettings(const ValueReader& read);
 
@@ -84,9 +89,9 @@ struct NamedValue {
 
 // The values a save writes, in order, "Installed" last so that a save cut short leaves a
 // first run behind: x of each location, y of each, the click flags, the stop-on-movement
-// flag, the interval.
+// flag, the interval, the layout of the monitors now (left out when none is known).
 std::vector<NamedValue> SettingsToWrite(const LocationTable& table, bool stopMovement,
-                                        int32_t jumpInterval);
+                                        int32_t jumpInterval, std::span<const Rect> monitors);
 
 // The run window's position as it stores it when it unloads: left, then top.
 std::array<NamedValue, 2> RunPositionToWrite(int32_t leftTwips, int32_t topTwips);

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "ComObject.h"
+#include "SystemFunction.h"
 
 namespace forms {
 namespace {
@@ -16,6 +17,10 @@ using Microsoft::WRL::ComPtr;
 // IAccessible's identifier, our own: MinGW's, linked statically, is not the system's.
 constexpr IID kIidAccessible = {
     0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+// The Accessibility type library of oleacc.dll, which describes IAccessible.
+constexpr GUID kLibidAccessibility = {
+    0x1ea4dbf0, 0x3c3b, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
 // The subclass's id among a window's subclasses.
 constexpr UINT_PTR kSubclassId = 0x41636e;
@@ -28,25 +33,20 @@ struct OleAcc {
   LRESULT(WINAPI* resultFromObject)(REFIID, WPARAM, IUnknown*) = nullptr;
 };
 
-template <class Function>
-void Find(HMODULE module, const char* name, Function& function) {
-  function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 const OleAcc* LoadOleAcc() {
   static const OleAcc functions = [] {
-    OleAcc found;
-    if (HMODULE module = LoadLibraryW(L"oleacc.dll")) {
-      Find(module, "CreateStdAccessibleObject", found.createStandard);
-      Find(module, "LresultFromObject", found.resultFromObject);
-    }
-    return found;
+    return OleAcc{common::SystemFunction<HRESULT WINAPI(HWND, LONG, REFIID, void**)>(
+                      L"oleacc.dll", "CreateStdAccessibleObject"),
+                  common::SystemFunction<LRESULT WINAPI(REFIID, WPARAM, IUnknown*)>(
+                      L"oleacc.dll", "LresultFromObject")};
   }();
   return functions.createStandard && functions.resultFromObject ? &functions : nullptr;
 }
 
+// The object itself: no child given (also left out by a late-bound caller), or CHILDID_SELF.
 bool IsSelf(const VARIANT& child) {
-  return child.vt == VT_EMPTY || (child.vt == VT_I4 && child.lVal == CHILDID_SELF);
+  return child.vt == VT_EMPTY || (child.vt == VT_I4 && child.lVal == CHILDID_SELF) ||
+         (child.vt == VT_ERROR && child.scode == DISP_E_PARAMNOTFOUND);
 }
 
 // The name a window holds, shared between the window, which keeps it until it is destroyed,
@@ -107,22 +107,40 @@ class NamedAccessible final : public common::ComObject<NamedAccessible, IAccessi
   }
   HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) noexcept override { return E_NOTIMPL; }
 
-  // Everything else is the standard object's.
+  // IDispatch through IAccessible's type information onto this object, so that a late-bound
+  // client hears this object's name, not the standard object's.
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override {
-    return standard_->GetTypeInfoCount(count);
+    if (!count) return E_POINTER;
+    *count = TypeInfo() ? 1 : 0;
+    return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) noexcept override {
-    return standard_->GetTypeInfo(index, lcid, info);
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) noexcept override {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    ITypeInfo* own = TypeInfo();
+    if (!own) return TYPE_E_ELEMENTNOTFOUND;
+    own->AddRef();
+    *info = own;
+    return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) noexcept override {
-    return standard_->GetIDsOfNames(riid, names, count, lcid, ids);
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    ITypeInfo* own = TypeInfo();
+    return own ? DispGetIDsOfNames(own, names, count, ids) : E_NOTIMPL;
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags,
-                                   DISPPARAMS* params, VARIANT* result, EXCEPINFO* error,
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* error,
                                    UINT* badArgument) noexcept override {
-    return standard_->Invoke(id, riid, lcid, flags, params, result, error, badArgument);
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    ITypeInfo* own = TypeInfo();
+    if (!own) return E_NOTIMPL;
+    return DispInvoke(static_cast<IAccessible*>(this), own, id, flags, params, result, error,
+                      badArgument);
   }
+
+  // Everything else is the standard object's.
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) noexcept override {
     return standard_->get_accParent(parent);
   }
@@ -190,9 +208,23 @@ class NamedAccessible final : public common::ComObject<NamedAccessible, IAccessi
  private:
   ~NamedAccessible() override = default;
 
+  // IAccessible's type information: the standard object's, else oleacc's registered library;
+  // nullptr when neither has it. Found on first use: most clients bind early.
+  ITypeInfo* TypeInfo() noexcept {
+    if (!typeInfo_ && FAILED(standard_->GetTypeInfo(0, LOCALE_USER_DEFAULT, &typeInfo_))) {
+      typeInfo_.Reset();
+      ComPtr<ITypeLib> library;
+      if (SUCCEEDED(LoadRegTypeLib(kLibidAccessibility, 1, 1, LOCALE_NEUTRAL, &library))) {
+        library->GetTypeInfoOfGuid(kIidAccessible, &typeInfo_);
+      }
+    }
+    return typeInfo_.Get();
+  }
+
   ComPtr<IAccessible> standard_;
   HWND window_;
   std::weak_ptr<const AccessibleNameSource> name_;  // gone with the window
+  ComPtr<ITypeInfo> typeInfo_;
 };
 
 // The answer to WM_GETOBJECT for the client object, or 0 to let the system answer.

@@ -1,11 +1,13 @@
 #include "forms/MessageFilter.h"
 
+#include "SystemFunction.h"
+
 namespace forms {
 namespace {
 
 MessageFilterFn SystemFilter() {
-  return reinterpret_cast<MessageFilterFn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
+  return common::SystemFunction<BOOL WINAPI(HWND, UINT, DWORD, void*)>(
+      L"user32.dll", "ChangeWindowMessageFilterEx");
 }
 
 // Process-wide by nature, like the system function it stands for.

@@ -1,18 +1,17 @@
 #include "forms/WindowDpi.h"
 
+#include "SystemFunction.h"
 #include "forms/Twips.h"
 
 namespace forms {
 namespace {
 
-template <typename Function>
-Function User32(const char* name) {
-  return reinterpret_cast<Function>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+WindowDpiFn SystemWindowDpi() {
+  return common::SystemFunction<UINT WINAPI(HWND)>(L"user32.dll", "GetDpiForWindow");
 }
 
 // Process-wide by nature, like the system function it stands for.
-WindowDpiFn g_windowDpi = User32<WindowDpiFn>("GetDpiForWindow");
+WindowDpiFn g_windowDpi = SystemWindowDpi();
 
 }  // namespace
 
@@ -22,8 +21,9 @@ int WindowDpi(HWND window) {
 }
 
 SIZE FrameSize(SIZE client, DWORD style, DWORD exStyle, int dpi) {
-  using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-  static const auto adjustForDpi = User32<AdjustForDpi>("AdjustWindowRectExForDpi");
+  static const auto adjustForDpi =
+      common::SystemFunction<BOOL WINAPI(RECT*, DWORD, BOOL, DWORD, UINT)>(
+          L"user32.dll", "AdjustWindowRectExForDpi");
   RECT frame{0, 0, client.cx, client.cy};
   // The caption and borders at the window's own DPI, where the system can say.
   if (!adjustForDpi || !adjustForDpi(&frame, style, FALSE, exStyle, static_cast<UINT>(dpi))) {
@@ -35,7 +35,7 @@ SIZE FrameSize(SIZE client, DWORD style, DWORD exStyle, int dpi) {
 
 WindowDpiFn SetWindowDpiFn(WindowDpiFn fn) {
   WindowDpiFn previous = g_windowDpi;
-  g_windowDpi = fn ? fn : User32<WindowDpiFn>("GetDpiForWindow");
+  g_windowDpi = fn ? fn : SystemWindowDpi();
   return previous;
 }
 

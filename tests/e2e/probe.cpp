@@ -12,6 +12,7 @@
 //   probe clicks X Y W H SECONDS       a topmost window there; prints down|up x y per click
 //   probe cursor                       where Windows has the cursor: x|y
 //   probe move TITLE X Y               moves a top-level window, as a drag by its caption would
+//   probe menus                        how many popup menus are open on the screen
 //   probe instance SHOW RELEASE END    plays another Wandrel that starts or ends slowly: takes
 //                                      the one-instance claim, shows a form at SHOW ms (-1:
 //                                      never), answers the bring-to-front request while shown,
@@ -246,6 +247,14 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "settings") return Settings();
+  if (command == "menus") {
+    int open = 0;
+    for (HWND m = nullptr; (m = FindWindowExA(nullptr, m, "#32768", nullptr)) != nullptr;) {
+      open += IsWindowVisible(m) ? 1 : 0;
+    }
+    std::printf("%d\n", open);
+    return 0;
+  }
   if (command == "cursor") {
     POINT p{};
     if (!GetCursorPos(&p)) return 2;
@@ -276,6 +285,6 @@ int main(int argc, char** argv) {
   std::fprintf(stderr,
                "usage: probe windows | children TITLE | names TITLE | client TITLE | settings | "
                "clicks X Y W H S "
-               "| cursor | move TITLE X Y | instance SHOW RELEASE END\n");
+               "| cursor | move TITLE X Y | menus | instance SHOW RELEASE END\n");
   return 1;
 }

@@ -73,8 +73,9 @@ def scenario(programs):
     expected = {f"xPos{i}": str(x) for i, (x, _) in enumerate(LOCATIONS)}
     expected.update({f"yPos{i}": str(y) for i, (_, y) in enumerate(LOCATIONS)})
     expected.update({f"clkHere{i}": "True" if i == CLICK_INDEX else "False" for i in range(8)})
-    expected.update(StopMovement="True", tmeInterval="1", Installed="True")
-    h.check(values == expected, f"the settings key holds the 27 values: {values}")
+    expected.update(StopMovement="True", tmeInterval="1", Installed="True",
+                    ScreenLayout="0,0,1280,1024")
+    h.check(values == expected, f"the settings key holds the 28 values: {values}")
 
     watcher = subprocess.Popen([h.LOADER, "e2e_probe.exe", "clicks", *map(str, WATCH), "40"],
                                cwd=h.BIN, stdout=subprocess.PIPE, text=True)

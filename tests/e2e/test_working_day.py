@@ -1,6 +1,6 @@
-"""A working day: settings from a bigger screen put locations on no monitor, and the session
-locks. No click lands where nobody recorded, and a locked session neither moves the cursor
-nor switches the cycle off."""
+"""A working day: settings from a bigger screen put locations on no monitor, the session
+locks, the screen changes. No click lands where nobody recorded, a locked session neither
+moves the cursor nor switches the cycle off, and the user's hand wins at every moment."""
 import subprocess
 import sys
 import threading
@@ -62,17 +62,41 @@ def locked(stop_movement):
                 "nothing moves while the session is locked, and it stays ON")
         unlocked_at = time.monotonic()
         h.probe("send", h.RUN_TITLE, "0x2B1", "8")  # WTS_SESSION_UNLOCK
-        h.wait_for(lambda: [d for d in downs if d[0] > unlocked_at], "a step and its click")
-        h.check("ON" in h.controls(h.RUN_TITLE), "the lock screen's cursor switched nothing off")
         h.check(not [d for d in downs if locked_at + 0.3 < d[0] < unlocked_at],
                 f"no click while locked: {downs}")
         if stop_movement == "True":
-            h.move(901, 700)  # a hand after the unlock switches OFF as usual
-            h.wait_for(lambda: "OFF" in h.controls(h.RUN_TITLE), "OFF by a hand", timeout=3)
+            # The hand takes the mouse at once: OFF before any step can carry it off.
+            h.move(905, 705)
+            h.wait_for(lambda: "OFF" in h.controls(h.RUN_TITLE), "OFF by a hand", timeout=1)
+            time.sleep(1.5)
+            h.check(h.pointer() == (905, 705), "no step after the hand took the mouse")
+        else:
+            h.wait_for(lambda: [d for d in downs if d[0] > unlocked_at], "a step and its click")
+            h.check("ON" in h.controls(h.RUN_TITLE), "the lock screen's cursor switched nothing off")
 
     scenario.__name__ = f"locked_stop_movement_{stop_movement}"
     return scenario
 
 
+def screen_change(programs):
+    spots = [(250 + 40 * i, 350) for i in range(8)]
+    start(programs, spots, "True")
+    h.wait_for(lambda: h.pointer() in spots, "a step", timeout=4, interval=0.02)
+    # A monitor goes: the system puts the cursor onto what remains, up to a second after its
+    # message (a move just before it cannot be played here: the probe takes longer to start
+    # than the watchdog's period).
+    h.probe("send", h.RUN_TITLE, "0x7E", "24")  # WM_DISPLAYCHANGE
+    h.move(600, 500)
+    time.sleep(0.5)
+    h.move(610, 505)
+    time.sleep(2.5)
+    h.check("ON" in h.controls(h.RUN_TITLE), "the system's own moves switched nothing off")
+    h.wait_for(lambda: h.pointer() in spots, "a step", timeout=4, interval=0.02)
+    h.move(700, 600)  # a hand after that still wins before the next step
+    h.wait_for(lambda: "OFF" in h.controls(h.RUN_TITLE), "OFF by a hand", timeout=1)
+    time.sleep(1.5)
+    h.check(h.pointer() == (700, 600), "no step after the hand took the mouse")
+
+
 if __name__ == "__main__":
-    sys.exit(h.main(off_screen, locked("True"), locked("False")))
+    sys.exit(h.main(off_screen, locked("True"), locked("False"), screen_change))

@@ -93,7 +93,7 @@ TEST(SettingsTest, AFullKeyReadsBackEveryValueInTheStartsOrder) {
   for (int i = 0; i < 8; ++i) order.push_back("xPos" + std::to_string(i));
   for (int i = 0; i < 8; ++i) order.push_back("yPos" + std::to_string(i));
   for (int i = 0; i < 8; ++i) order.push_back("clkHere" + std::to_string(i));
-  for (const char* name : {"PrgmLocX", "PrgmLocY", "tmeInterval", "StopMovement"}) {
+  for (const char* name : {"PrgmLocX", "PrgmLocY", "tmeInterval", "StopMovement", "ScreenLayout"}) {
     order.push_back(name);
   }
   EXPECT_EQ(order, key.reads);
@@ -152,13 +152,14 @@ TEST(SettingsTest, LoadingKeepsTheCapturedFlags) {
   EXPECT_TRUE(table[2].captured);
 }
 
-TEST(SettingsTest, ASaveWritesTheTwentySevenValuesWithInstalledLast) {
+TEST(SettingsTest, ASaveWritesItsValuesWithTheLayoutAndInstalledLast) {
   core::LocationTable table{};
   for (int i = 0; i < core::kLocationCount; ++i) {
     table[i] = {640 + i, -12 - i, i % 2 == 1, true};
   }
-  std::vector<core::NamedValue> values = core::SettingsToWrite(table, true, 3);
-  ASSERT_EQ(27u, values.size());
+  const core::Rect monitors[] = {{0, 0, 1920, 1080}, {-1280, -200, 0, 824}};
+  std::vector<core::NamedValue> values = core::SettingsToWrite(table, true, 3, monitors);
+  ASSERT_EQ(28u, values.size());
   ASSERT_EQ(static_cast<size_t>(core::kSavedValueCount), values.size());
   for (int i = 0; i < 8; ++i) {
     EXPECT_EQ((core::NamedValue{"xPos" + std::to_string(i), std::to_string(640 + i)}), values[i]);
@@ -169,7 +170,9 @@ TEST(SettingsTest, ASaveWritesTheTwentySevenValuesWithInstalledLast) {
   }
   EXPECT_EQ((core::NamedValue{"StopMovement", "True"}), values[24]);
   EXPECT_EQ((core::NamedValue{"tmeInterval", "3"}), values[25]);
-  EXPECT_EQ((core::NamedValue{"Installed", "True"}), values[26]);
+  EXPECT_EQ((core::NamedValue{"ScreenLayout", "-1280,-200,0,824;0,0,1920,1080"}), values[26]);
+  EXPECT_EQ((core::NamedValue{"Installed", "True"}), values[27]);
+  EXPECT_EQ(27u, core::SettingsToWrite(table, true, 3, {}).size()) << "no layout known";
 }
 
 TEST(SettingsTest, WhatASaveWritesReadsBackTheSame) {
@@ -178,7 +181,8 @@ TEST(SettingsTest, WhatASaveWritesReadsBackTheSame) {
     table[i] = {-1920 + 300 * i, 1080 - 7 * i, i == 0 || i == 7, false};
   }
   FakeKey key;
-  for (const core::NamedValue& value : core::SettingsToWrite(table, false, 0)) {
+  const core::Rect monitors[] = {{0, 0, 1920, 1080}, {0, -1080, 1920, 0}, {-1280, 0, 0, 1024}};
+  for (const core::NamedValue& value : core::SettingsToWrite(table, false, 0, monitors)) {
     key.values[value.name] = value.text;
   }
   EXPECT_TRUE(core::IsInstalled(key.values["Installed"]));
@@ -190,6 +194,32 @@ TEST(SettingsTest, WhatASaveWritesReadsBackTheSame) {
   }
   EXPECT_FALSE(saved.stopMovement);
   EXPECT_EQ(0, saved.jumpInterval);
+  ASSERT_TRUE(saved.layout);
+  EXPECT_TRUE(core::ClicksAllowed(saved.layout, monitors));
+}
+
+TEST(SettingsTest, ClicksFollowOnlyOnTheRecordedLayout) {
+  const core::Rect main{0, 0, 1920, 1080}, dock{1920, 0, 4480, 1440}, left{-1280, -200, 0, 824};
+  const struct {
+    const char* stored;  // nullptr: no such value
+    std::vector<core::Rect> now;
+    bool clicks;
+  } cases[] = {
+      {nullptr, {dock}, true},  // settings from before layouts were kept
+      {"0,0,1920,1080;1920,0,4480,1440", {dock, main}, true},
+      {"0,0,1920,1080;1920,0,4480,1440", {main}, false},  // undocked
+      {"0,0,1920,1080", {}, false},                       // the system tells no monitor
+      {"0,0,1920,1080;-1280,-200,0,824", {left, main}, true},
+      // Text that is no layout counts as none: clicks as ever, on any screen.
+      {"0,0,1920,1080;", {dock}, true},
+      {"0,0,1920.5,1080", {dock}, true},
+  };
+  for (const auto& c : cases) {
+    FakeKey key;
+    if (c.stored) key.values["ScreenLayout"] = c.stored;
+    EXPECT_EQ(c.clicks, core::ClicksAllowed(core::ReadSettings(key.Reader()).layout, c.now))
+        << (c.stored ? c.stored : "-");
+  }
 }
 
 TEST(SettingsTest, TheRunWindowStoresLeftThenTop) {

@@ -57,7 +57,7 @@ TEST_F(Lifecycle, ANewInstanceHasTheDefaultsAndSavesAllThreeNames) {
   EXPECT_EQ(bag.Find(L"_ExtentY")->lVal, 900);
 }
 
-TEST_F(Lifecycle, LoadingAtRunTimeAddsTheIconThenModifiesIt) {
+TEST_F(Lifecycle, LoadingAtRunTimeAddsTheIconWithItsPictureAndTip) {
   TestSite site(Ambient::Running);
   auto control = NewControl();
   Site(control.Get(), &site);
@@ -72,14 +72,11 @@ TEST_F(Lifecycle, LoadingAtRunTimeAddsTheIconThenModifiesIt) {
   VariantClear(&v);
   ASSERT_HRESULT_SUCCEEDED(LoadFrom(control.Get(), bag));
 
-  ASSERT_EQ(Requests().size(), 3u);
+  ASSERT_EQ(Requests().size(), 1u);
   EXPECT_EQ(Requests()[0].message, static_cast<DWORD>(NIM_ADD));
-  EXPECT_EQ(Requests()[0].record.uFlags, 1u);
-  EXPECT_EQ(Requests()[1].message, static_cast<DWORD>(NIM_MODIFY));
-  EXPECT_EQ(Requests()[1].record.uFlags, static_cast<UINT>(NIF_ICON));
-  EXPECT_EQ(Requests()[1].record.hIcon, PictureHandle(icon.Get()));
-  EXPECT_EQ(Requests()[2].record.uFlags, static_cast<UINT>(NIF_TIP));
-  EXPECT_EQ(Requests()[2].Tip().substr(0, 9), std::string("Wandrel4") + '\0');
+  EXPECT_EQ(Requests()[0].record.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_EQ(Requests()[0].record.hIcon, PictureHandle(icon.Get()));
+  EXPECT_EQ(Requests()[0].Tip().substr(0, 9), std::string("Wandrel4") + '\0');
   EXPECT_FALSE(Dirty(control.Get())) << "a freshly loaded control has nothing to save";
 }
 
@@ -156,6 +153,39 @@ TEST_F(Lifecycle, AFailedLoadLeavesTheControlToLoadAgain) {
   VariantClear(&list);
   EXPECT_HRESULT_FAILED(LoadFrom(control.Get(), bad));
   EXPECT_HRESULT_SUCCEEDED(LoadFrom(control.Get(), empty));
+}
+
+// A load that fails late applies nothing: no icon, and no loaded picture as the next default.
+TEST_F(Lifecycle, AFailedLoadShowsNothingAndLeavesTheDefaults) {
+  auto control = NewControl();
+  auto icon = NewIconPicture();
+  RecordingBag bad;
+  bad.Set(L"InTray", BoolValue(true));
+  VARIANT value = ObjectValue(icon.Get());
+  bad.Set(L"TrayIcon", value);
+  VariantClear(&value);
+  value.vt = VT_ARRAY | VT_I4;  // no text
+  value.parray = SafeArrayCreateVector(VT_I4, 0, 1);
+  bad.Set(L"TrayTip", value);
+  VariantClear(&value);
+  EXPECT_HRESULT_FAILED(LoadFrom(control.Get(), bad));
+  EXPECT_TRUE(Requests().empty()) << "no icon was shown";
+  InitNew(control.Get());
+  ComPtr<IPictureDisp> now;
+  ASSERT_HRESULT_SUCCEEDED(control->get_TrayIcon(&now));
+  EXPECT_NE(PictureHandle(now.Get()), PictureHandle(icon.Get()));
+}
+
+// A container that loads before it sets the site, then moves the control to a running one.
+TEST_F(Lifecycle, ANewSiteBringsItsOwnMode) {
+  TestSite design(Ambient::Design), running(Ambient::Running);
+  auto control = NewControl();
+  ASSERT_HRESULT_SUCCEEDED(control->put_InTray(VARIANT_TRUE));  // no site: running
+  Site(control.Get(), &design);
+  Site(control.Get(), &running);
+  ASSERT_EQ(Requests().size(), 3u);
+  EXPECT_EQ(Requests()[1].message, static_cast<DWORD>(NIM_DELETE));
+  EXPECT_EQ(Requests()[2].message, static_cast<DWORD>(NIM_ADD));
 }
 
 TEST_F(Lifecycle, AHostWithoutUserModeCountsAsRunning) {

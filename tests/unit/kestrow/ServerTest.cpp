@@ -60,9 +60,11 @@ DWORD RunProgram(std::wstring commandLine, std::string* output = nullptr) {
   return code;
 }
 
-DWORD Regsvr32(const wchar_t* options) {
-  return RunProgram(L"regsvr32.exe " + std::wstring(options) + L" \"" + OcxPath() + L"\"");
+DWORD Regsvr32At(const std::wstring& path, const wchar_t* options) {
+  return RunProgram(L"regsvr32.exe " + std::wstring(options) + L" \"" + path + L"\"");
 }
+
+DWORD Regsvr32(const wchar_t* options) { return Regsvr32At(OcxPath(), options); }
 
 bool KeyExists(const std::wstring& path, HKEY root = HKEY_CLASSES_ROOT) {
   HKEY key = nullptr;
@@ -228,7 +230,9 @@ TEST_F(Registered, TheClassIsRecordedAsAControlWithItsTypeLibrary) {
             L"<missing>")
       << "the category has a description";
   EXPECT_TRUE(KeyExists(std::wstring(L"TypeLib\\") + kLibid + L"\\1.0"));
-  EXPECT_TRUE(KeyExists(std::wstring(L"Interface\\") + kDualIid));
+  // A dual interface is marshalled through its type library, so vtable calls cross apartments.
+  EXPECT_EQ(DefaultValue(std::wstring(L"Interface\\") + kDualIid + L"\\ProxyStubClsid32"),
+            L"{00020424-0000-0000-C000-000000000046}");
   // The toolbox bitmap is where the registration says.
   HMODULE module = LoadLibraryExW(OcxPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(module, nullptr);
@@ -596,6 +600,88 @@ TEST(UserRegistration, AnUnknownCommandLineIsRefusedAndTouchesNothing) {
   ASSERT_HRESULT_SUCCEEDED(install(FALSE, nullptr));
   EXPECT_FALSE(KeyExists(std::wstring(L"CLSID\\") + kClsid));
   FreeLibrary(module);
+}
+
+// Users move folders and unpack new versions beside old ones: a registration whose file is
+// gone gives way to one from anywhere else.
+TEST(Registration, WorksFromAnotherFolderOnceTheRegisteredOneIsGone) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"kestrow_moved";
+  const std::wstring moved = folder + L"\\Kestrow.ocx";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(OcxPath().c_str(), moved.c_str(), FALSE));
+  ASSERT_EQ(Regsvr32At(moved, L"/s"), 0u);
+  ASSERT_TRUE(DeleteFileW(moved.c_str()));
+  RemoveDirectoryW(folder.c_str());
+  EXPECT_EQ(Regsvr32(L"/s"), 0u);
+  EXPECT_EQ(Regsvr32(L"/s /u"), 0u);
+  EXPECT_FALSE(KeyExists(std::wstring(L"TypeLib\\") + kLibid));
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, (kMachineClasses + L"TypeLib\\" + kLibid).c_str());
+}
+
+// A volatile key takes no lasting subkey, so the library cannot be written below it; another
+// version inside keeps it through the unregistration that comes first.
+TEST(Registration, AFailedRegistrationTakesBackWhatItWrote) {
+  ASSERT_EQ(Regsvr32(L"/s /u"), 0u);
+  const std::wstring library = kMachineClasses + L"TypeLib\\" + kLibid;
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (library + L"\\9.9").c_str(), 0, nullptr,
+                            REG_OPTION_VOLATILE, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_NE(Regsvr32(L"/s"), 0u);
+  EXPECT_FALSE(KeyExists(std::wstring(L"CLSID\\") + kClsid));
+  EXPECT_FALSE(KeyExists(kProgId));
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, library.c_str());
+  Regsvr32(L"/s /u");
+}
+
+// Where a user has classes of the same names, HKEY_CLASSES_ROOT leads into the user's keys:
+// played here by pointing this process's HKEY_CLASSES_ROOT at them.
+TEST(Registration, TheMachinesLibraryGoesUnderTheMachinesClassesOnly) {
+  ASSERT_EQ(Regsvr32(L"/s /u"), 0u);
+  HMODULE module = LoadLibraryW(OcxPath().c_str());
+  ASSERT_NE(module, nullptr);
+  auto call = [module](const char* name) {
+    return reinterpret_cast<HRESULT(WINAPI*)()>(
+        reinterpret_cast<void*>(GetProcAddress(module, name)))();
+  };
+  HKEY userClasses = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kUserClasses.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &userClasses, nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, userClasses), ERROR_SUCCESS);
+  const std::wstring library = L"TypeLib\\" + std::wstring(kLibid);
+  EXPECT_HRESULT_SUCCEEDED(call("DllRegisterServer"));
+  EXPECT_TRUE(KeyExists(kMachineClasses + library, HKEY_LOCAL_MACHINE));
+  EXPECT_FALSE(KeyExists(kUserClasses + library, HKEY_CURRENT_USER)) << "in the user's classes";
+  EXPECT_HRESULT_SUCCEEDED(call("DllUnregisterServer"));
+  EXPECT_FALSE(KeyExists(kMachineClasses + library, HKEY_LOCAL_MACHINE));
+  RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+  RegCloseKey(userClasses);
+  FreeLibrary(module);
+  RegDeleteTreeW(HKEY_CURRENT_USER, (kUserClasses + library).c_str());
+}
+
+// On 64-bit Windows the user's Interface keys are one set per registry view while TypeLib is
+// one key for both: this build's interfaces go while the other build's library stays.
+TEST(UserRegistration, RemovesItsInterfacesWhileTheOtherBuildsLibraryStays) {
+  ASSERT_EQ(Regsvr32(L"/s /u /n /i:user"), 0u);
+  const std::wstring library = kUserClasses + L"TypeLib\\" + kLibid;
+  const std::wstring other = library + L"\\1.0\\409\\" + (sizeof(void*) == 8 ? L"win32" : L"win64");
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, other.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  ASSERT_EQ(Regsvr32(L"/s /n /i:user"), 0u);
+  ASSERT_EQ(Regsvr32(L"/s /u /n /i:user"), 0u);
+  const std::wstring dual = kUserClasses + L"Interface\\" + kDualIid;
+  EXPECT_FALSE(KeyExists(dual, HKEY_CURRENT_USER)) << "left behind";
+  EXPECT_TRUE(KeyExists(other, HKEY_CURRENT_USER)) << "the other build's library";
+  RegDeleteTreeW(HKEY_CURRENT_USER, dual.c_str());
+  RegDeleteTreeW(HKEY_CURRENT_USER, library.c_str());
 }
 
 }  // namespace

@@ -168,6 +168,26 @@ TEST_F(Records, AnElevatedHostStillHearsTheShell) {
   EXPECT_EQ(allowedFor, WindowOf(control.Get()));
 }
 
+// What was let through for the icon is taken back with it.
+TEST_F(Records, TheShellsWayInClosesWithTheIcon) {
+  static std::vector<std::pair<HWND, UINT>> closed;
+  struct Filter {
+    static BOOL WINAPI Change(HWND hwnd, UINT message, DWORD action, void*) {
+      if (action == 2 /* MSGFLT_DISALLOW */) closed.push_back({hwnd, message});
+      return TRUE;
+    }
+  };
+  const auto system = mKestrow::SetMessageFilterFunction(&Filter::Change);
+  auto control = NewControl();
+  const HWND hwnd = WindowOf(control.Get());
+  ASSERT_HRESULT_SUCCEEDED(control->put_InTray(VARIANT_TRUE));
+  EXPECT_TRUE(closed.empty());
+  ASSERT_HRESULT_SUCCEEDED(control->put_InTray(VARIANT_FALSE));
+  mKestrow::SetMessageFilterFunction(system);
+  EXPECT_EQ(closed, (std::vector<std::pair<HWND, UINT>>{{hwnd, mKestrow::TaskbarCreatedMessage()},
+                                                        {hwnd, kCallback}}));
+}
+
 TEST(TipField, BlanksFollowTheNul) {
   CHAR tip[64];
   mKestrow::FillTip(tip, L"ab");

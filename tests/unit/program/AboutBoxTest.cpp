@@ -1,6 +1,8 @@
 // The About box as a person sees it: the real message box, every line of its text whole
-// inside the box's text control, measured with that control's own font.
+// inside the box's text control, measured with that control's own font; and the button that
+// opens it as a screen reader hears it.
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <string>
 
@@ -65,6 +67,27 @@ TEST_F(AboutBoxTest, EveryLineOfTheAboutTextShowsWhole) {
       << "the About text is cut at the right";
   EXPECT_LE(seen.needed.bottom - seen.needed.top, seen.area.bottom - seen.area.top)
       << "the About text loses lines";
+}
+
+// A client that asks by DISPID through IDispatch, as late-bound screen readers do.
+TEST_F(AboutBoxTest, LateBoundClientsHearWhatTheQuestionMarkButtonDoes) {
+  constexpr IID kIidAccessible = {
+      0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+  IDispatch* object = nullptr;
+  ASSERT_EQ(S_OK, AccessibleObjectFromWindow(frmRun().cmdAbout.hWnd(), OBJID_CLIENT, kIidAccessible,
+                                             reinterpret_cast<void**>(&object)));
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  DISPPARAMS params{&self, nullptr, 1, 0};
+  VARIANT name{};
+  const HRESULT hr = object->Invoke(DISPID_ACC_NAME, IID_NULL, LOCALE_USER_DEFAULT,
+                                    DISPATCH_PROPERTYGET, &params, &name, nullptr, nullptr);
+  object->Release();
+  ASSERT_EQ(S_OK, hr);
+  ASSERT_EQ(VT_BSTR, name.vt);
+  EXPECT_EQ(std::wstring(L"About Wandrel4"), name.bstrVal);
+  VariantClear(&name);
 }
 
 }  // namespace

@@ -131,7 +131,7 @@ TEST_F(ConfigTest, FinishedWritesExactlyTheTwentySevenValuesAndShowsTheRunWindow
   frmConfig().cmdDone_Click();
 
   auto values = test::ReadSettings();
-  EXPECT_EQ(27u, values.size());
+  EXPECT_EQ(28u, values.size());
   for (int i = 0; i < 8; ++i) {
     std::string n = std::to_string(i);
     EXPECT_EQ(std::to_string(50 + 30 * i), values["xPos" + n].second);

@@ -238,11 +238,17 @@ TEST_F(AwakeTest, TheProgramsEndReleasesARequestStillHeld) {
   EXPECT_TRUE(Requests().empty());
 }
 
-TEST_F(AwakeTest, ConfiguringWhileOnKeepsTheRequest) {
+TEST_F(AwakeTest, ConfiguringWhileOnKeepsTheRequestALockedSessionGivesItBack) {
   frmRun().cmdRun_Click();
   frmRun().cmdConfig_Click();
   frmConfig().cmdCancel_Click();
   EXPECT_EQ((std::vector<EXECUTION_STATE>{kAwake}), Requests());
+  frmRun().SessionChange(7);  // locked: the PC may sleep and its display go dark
+  frmRun().cmdRun_Click();    // OFF and ON again while locked ask nothing either
+  frmRun().cmdRun_Click();
+  EXPECT_EQ((std::vector<EXECUTION_STATE>{kAwake, ES_CONTINUOUS}), Requests());
+  frmRun().SessionChange(8);  // unlocked, still ON
+  EXPECT_EQ((std::vector<EXECUTION_STATE>{kAwake, ES_CONTINUOUS, kAwake}), Requests());
 }
 
 // The claim is a mutex, owned by a thread; another thread stands in for another start.

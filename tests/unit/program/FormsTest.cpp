@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ProgramTest.h"
+#include "SystemFunction.h"
 #include "forms/Form.h"
 #include "forms/Twips.h"
 
@@ -42,6 +43,17 @@ class SampleForm : public forms::Form {
   void Form_Load() override { ++loads; }
   void Form_Unload() override { ++unloads; }
 };
+
+// Kestrow.ocx lies beside the test program as a planted DLL would beside Wandrel4.exe: a
+// bare name finds it there, a system function never does.
+TEST(Forms, SystemFunctionsComeFromTheSystemFolderOnly) {
+  HMODULE planted = LoadLibraryExW(L"Kestrow.ocx", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_TRUE(planted);
+  FreeLibrary(planted);
+  EXPECT_FALSE((common::SystemFunction<HRESULT WINAPI()>(L"Kestrow.ocx", "DllRegisterServer")));
+  EXPECT_TRUE((common::SystemFunction<LRESULT WINAPI(REFIID, WPARAM, IUnknown*)>(
+      L"oleacc.dll", "LresultFromObject")));
+}
 
 TEST(Forms, CheckBoxRaisesClickOnEveryChangeOfValueAndOnlyThen) {
   SampleForm form;
