@@ -156,10 +156,10 @@ void FrmRun::StayAwake(bool awake) {
 }
 
 void FrmRun::Timermove_Timer() {
-  RetakeWhileScreenSettles();
+  const std::vector<core::Rect> monitors = MonitorsNow();
+  if (!NoticeScreenChange(monitors)) RetakeWhileScreenSettles();
   const core::StepInput input{shared_.currentLocation, Timertest.Enabled(), shared_.stopMovement,
                               basDecs::CursorPosition(), shared_.expected};
-  const std::vector<core::Rect> monitors = basDecs::Monitors();
   const core::Step step = core::NextStep(input, shared_.locations, monitors);
   switch (step.action) {
     case core::StepAction::Hold:
@@ -187,10 +187,12 @@ void FrmRun::Timermove_Timer() {
 
 void FrmRun::Timertest_Timer() {
   RetakeWhileScreenSettles();
-  if (core::WatchdogSwitchesOff(basDecs::CursorPosition(), shared_.expected,
-                                shared_.stopMovement)) {
-    SwitchOff();
+  if (!core::WatchdogSwitchesOff(basDecs::CursorPosition(), shared_.expected,
+                                 shared_.stopMovement)) {
+    return;
   }
+  // Only a moved cursor makes the monitors worth asking for.
+  if (!NoticeScreenChange(MonitorsNow())) SwitchOff();
 }
 
 void FrmRun::cmdAbout_Click() { forms::MsgBox(AboutText(), "About Wandrel4"); }
@@ -225,6 +227,7 @@ void FrmRun::SessionChange(unsigned code) {
   if (Timermove.Enabled() && shared_.stopMovement) {
     if (const std::optional<core::Point> cursor = basDecs::CursorPosition()) {
       shared_.expected = *cursor;
+      seenMonitors_ = MonitorsNow();
       Timertest.SetEnabled(true);
     }
   }
@@ -232,7 +235,21 @@ void FrmRun::SessionChange(unsigned code) {
 
 void FrmRun::ScreenChanged() {
   screenChangedAt_ = Now();
+  seenMonitors_ = MonitorsNow();
   RetakeWhileScreenSettles();
+}
+
+std::vector<core::Rect> FrmRun::MonitorsNow() const {
+  return Screens ? Screens() : basDecs::Monitors();
+}
+
+bool FrmRun::NoticeScreenChange(const std::vector<core::Rect>& monitors) {
+  if (seenMonitors_ && *seenMonitors_ != monitors) {
+    ScreenChanged();
+    return true;
+  }
+  seenMonitors_ = monitors;
+  return false;
 }
 
 void FrmRun::RetakeWhileScreenSettles() {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "CReadWriteEasyReg.h"
 #include "Handles.h"
@@ -70,6 +71,8 @@ class FrmRun : public forms::Form {
   // Milliseconds of wall-clock time for the countdown and the screen's settling; tests set
   // their own.
   std::function<uint64_t()> Clock;
+  // The monitors as the system has them now; tests set their own.
+  std::function<std::vector<core::Rect>()> Screens;
 
   // While the configuration window is open the cycle holds still, so that it neither moves
   // the cursor nor advances the index that location capture fills.
@@ -102,6 +105,10 @@ class FrmRun : public forms::Form {
   uint64_t Now() const { return Clock ? Clock() : GetTickCount64(); }
   // While the screen settles after a change, where the cursor is counts as where it should be.
   void RetakeWhileScreenSettles();
+  std::vector<core::Rect> MonitorsNow() const;
+  // Monitors other than the last ones seen are a screen change whose news has not come yet:
+  // the system moves the cursor just before it says so. True when it was one.
+  bool NoticeScreenChange(const std::vector<core::Rect>& monitors);
   // The tray menu's and the Pause key's messages; true when the message was one of them.
   bool TrayOrKeyMessage(UINT message, WPARAM wParam);
   void ShowTrayMenu();
@@ -111,7 +118,8 @@ class FrmRun : public forms::Form {
   forms::AxHost cKestrow;   // the tray icon control
   bool suspended_ = false;  // the configuration window is open
   core::SessionState session_;
-  std::optional<uint64_t> screenChangedAt_;  // Now() at the last screen change
+  std::optional<uint64_t> screenChangedAt_;              // Now() at the last screen change
+  std::optional<std::vector<core::Rect>> seenMonitors_;  // as the last step or change saw them
   std::unique_ptr<basDecs::SessionNotifications> sessionNotifications_;
   bool trayTold_ = false;  // the user has been told once that there is no tray icon
   bool awake_ = false;     // the keep-awake request is held

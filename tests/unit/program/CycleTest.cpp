@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ProgramTest.h"
+#include "core/Cycle.h"
 #include "forms/Twips.h"
 #include "frmConfig.h"
 #include "frmRun.h"
@@ -178,6 +179,26 @@ TEST_F(CycleTest, AMoveThatDidNotArriveIsNoHandOnTheMouse) {
   ClipCursor(nullptr);
   ASSERT_LT(arrived.x, 90) << "the clip rectangle held the cursor";
   EXPECT_TRUE(shared.running);
+}
+
+// The system moves the cursor onto what remains of the screen just before it says so.
+TEST_F(CycleTest, TheSystemsMoveBeforeItsNewsIsNoHandButAHandAfterIs) {
+  uint64_t now = 1'000'000;
+  std::vector<core::Rect> screens{{0, 0, 1600, 600}};
+  FrmRun& run = frmRun();
+  run.Clock = [&] { return now; };
+  run.Screens = [&] { return screens; };
+  test::Shared().stopMovement = true;
+  run.cmdRun_Click();
+  run.Timermove_Timer();
+  screens = {{0, 0, 800, 600}};
+  SetCursorPos(700, 500);
+  run.Timertest_Timer();
+  EXPECT_TRUE(test::Shared().running);
+  now += core::kScreenSettleMs;
+  SetCursorPos(710, 510);
+  run.Timertest_Timer();
+  EXPECT_FALSE(test::Shared().running);
 }
 
 TEST_F(CycleTest, RunWindowLooksAsDesignedAndStaysOnTop) {
