@@ -271,7 +271,8 @@ bool FrmRun::OnWindowMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& resul
     result = 0;
     return true;
   }
-  if (TrayOrKeyMessage(message, wParam)) {
+  if (message == WM_HOTKEY && wParam == kPauseKeyId) {
+    cmdRun_Click();
     result = 0;
     return true;
   }
@@ -339,14 +340,6 @@ void FrmRun::OnWindowDestroying() {
 }
 
 // --- The Pause key, the tray menu and switching off after a time ----------------------------
-
-bool FrmRun::TrayOrKeyMessage(UINT message, WPARAM wParam) {
-  if (message == WM_HOTKEY && wParam == kPauseKeyId) {
-    cmdRun_Click();
-    return true;
-  }
-  return false;
-}
 
 // The menu opens from the run window's own timer, never inside the control's event, so that
 // its modal loop does not run within the control's notification.

@@ -109,8 +109,6 @@ class FrmRun : public forms::Form {
   // Monitors other than the last ones seen are a screen change whose news has not come yet:
   // the system moves the cursor just before it says so. True when it was one.
   bool NoticeScreenChange(const std::vector<core::Rect>& monitors);
-  // The tray menu's and the Pause key's messages; true when the message was one of them.
-  bool TrayOrKeyMessage(UINT message, WPARAM wParam);
   void ShowTrayMenu();
   // Counts down from the last switch on, or stops the countdown once the cycle is OFF.
   void ArmOffAfter();
