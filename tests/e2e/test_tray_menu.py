@@ -24,36 +24,42 @@ def menus():
 
 
 def open_menu(icon):
-    # Under Wine without a window manager the click's focus change on the tray window can
-    # reach the program just after the menu opened and close it again: click once more then.
+    # Without a window manager the tray window's focus change can close the menu just after
+    # it opened: click again then.
     for attempt in range(4):
         time.sleep(0.6)  # two right-clicks within the double-click time switch ON/OFF
         h.xdo("mousemove", *icon, "click", 3)
         try:
             h.wait_for(lambda: menus() == 1, "the tray menu", timeout=2)
+            time.sleep(0.3)
         except h.Failure:
-            continue
-        time.sleep(0.3)
+            pass
         if menus() == 1:
-            # The run window was made the foreground window for its menu; with no window
-            # manager to hand it the keyboard, do what one would.
-            h.focus(h.RUN_TITLE)
+            h.focus(h.RUN_TITLE)  # the keyboard goes where no window manager hands it
             return
         h.log(f"the menu closed at once (right-click {attempt + 1})")
     raise h.Failure("no tray menu after four right-clicks")
 
 
-def tray_menu(programs):
+def tray_menu_and_pause(programs):
     program = start(programs)
     icon = h.wait_for(h.tray_icon, "the tray icon")
     h.probe("move", h.RUN_TITLE, "500", "300")
-    open_menu(icon)
-    h.keys("Escape")
-    h.wait_for(lambda: menus() == 0, "Esc to close the menu")
-    open_menu(icon)
-    h.keys("s")
-    h.wait_for(lambda: "ON" in h.controls(h.RUN_TITLE), '"s" to switch ON')
-    h.wait_for(lambda: menus() == 0, "the menu to close with its choice")
+    for key, done, what in (("Escape", lambda: True, "Esc closes it"),
+                            ("s", lambda: "ON" in h.controls(h.RUN_TITLE), '"s" switches ON')):
+        open_menu(icon)
+        h.keys(key)
+        h.wait_for(lambda: menus() == 0 and done(), what)
+    notepad = subprocess.Popen([h.LOADER, "notepad"], cwd=h.BIN, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    programs.append(notepad)
+    h.wait_for(lambda: h.shown("Untitled - Notepad"), "another program's window")
+    for caption in ("OFF", "ON"):
+        h.focus("Untitled - Notepad")
+        h.keys("Pause")
+        h.wait_for(lambda: caption in h.controls(h.RUN_TITLE), f"Pause to switch {caption}")
+    notepad.kill()  # it covers the tray window
+    h.wait_for(lambda: not h.shown("Untitled - Notepad"), "the other program to end")
     open_menu(icon)
     h.keys("x")
     program.wait_exit()
@@ -61,17 +67,6 @@ def tray_menu(programs):
     stored = h.settings()
     h.check((stored["PrgmLocX"], stored["PrgmLocY"]) == ("7500", "4500"),
             f'"x" ends Wandrel with its place stored: {stored}')
-
-
-def pause_elsewhere(programs):
-    start(programs)
-    programs.append(subprocess.Popen([h.LOADER, "notepad"], cwd=h.BIN, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL))
-    h.wait_for(lambda: h.shown("Untitled - Notepad"), "another program's window")
-    for caption in ("ON", "OFF"):
-        h.focus("Untitled - Notepad")
-        h.keys("Pause")
-        h.wait_for(lambda: caption in h.controls(h.RUN_TITLE), f"Pause to switch {caption}")
 
 
 def off_after_a_minute(programs):
@@ -86,4 +81,4 @@ def off_after_a_minute(programs):
 
 
 if __name__ == "__main__":
-    sys.exit(h.main(tray_menu, pause_elsewhere, off_after_a_minute))
+    sys.exit(h.main(tray_menu_and_pause, off_after_a_minute))

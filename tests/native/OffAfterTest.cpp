@@ -6,21 +6,13 @@
 
 namespace {
 
-TEST(OffAfterTest, StoredValueIsAWholeNumberOfMinutesUpToADayElseNever) {
-  const std::pair<core::StoredText, int32_t> cases[] = {{"1440", 1440},
-                                                        {"0030", 30},
-                                                        {"1441", 0},
-                                                        {"-5", 0},
-                                                        {" 5", 0},
-                                                        {"2.5", 0},
-                                                        {"99999999999999999999", 0},
-                                                        {std::nullopt, 0}};
-  for (const auto& [stored, minutes] : cases) {
-    EXPECT_EQ(minutes, core::ReadOffAfterMinutes(stored)) << stored.value_or("(missing)");
+TEST(OffAfterTest, AWholeNumberOfMinutesUpToADayCountsDownElseNever) {
+  EXPECT_EQ(1440, core::ReadOffAfterMinutes("1440"));
+  EXPECT_EQ(30, core::ReadOffAfterMinutes("0030"));
+  EXPECT_EQ(0, core::ReadOffAfterMinutes(std::nullopt));
+  for (const char* never : {"1441", "-5", " 5", "2.5", "99999999999999999999"}) {
+    EXPECT_EQ(0, core::ReadOffAfterMinutes(never)) << never;
   }
-}
-
-TEST(OffAfterTest, CountdownFromTheSwitchOnOnAFakeClock) {
   EXPECT_EQ(1u, core::OffAfterRemainingMs(1, 59'999));
   EXPECT_EQ(0u, core::OffAfterRemainingMs(1, 3'600'000));  // overdue stays due
   EXPECT_EQ(86'400'000u - 1000, core::OffAfterRemainingMs(1440, 1000));

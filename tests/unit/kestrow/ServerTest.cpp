@@ -602,22 +602,26 @@ TEST(UserRegistration, AnUnknownCommandLineIsRefusedAndTouchesNothing) {
   FreeLibrary(module);
 }
 
+void MakeKey(HKEY root, const std::wstring& path, DWORD options = 0) {
+  HKEY key = nullptr;
+  ASSERT_EQ(
+      RegCreateKeyExW(root, path.c_str(), 0, nullptr, options, KEY_WRITE, nullptr, &key, nullptr),
+      ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
 // Users move folders and unpack new versions beside old ones: a registration whose file is
 // gone gives way to one from anywhere else.
 TEST(Registration, WorksFromAnotherFolderOnceTheRegisteredOneIsGone) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + L"kestrow_moved";
-  const std::wstring moved = folder + L"\\Kestrow.ocx";
-  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring moved = std::wstring(temp) + L"Kestrow_moved.ocx";
   ASSERT_TRUE(CopyFileW(OcxPath().c_str(), moved.c_str(), FALSE));
   ASSERT_EQ(Regsvr32At(moved, L"/s"), 0u);
   ASSERT_TRUE(DeleteFileW(moved.c_str()));
-  RemoveDirectoryW(folder.c_str());
   EXPECT_EQ(Regsvr32(L"/s"), 0u);
   EXPECT_EQ(Regsvr32(L"/s /u"), 0u);
   EXPECT_FALSE(KeyExists(std::wstring(L"TypeLib\\") + kLibid));
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, (kMachineClasses + L"TypeLib\\" + kLibid).c_str());
 }
 
 // A volatile key takes no lasting subkey, so the library cannot be written below it; another
@@ -625,16 +629,11 @@ TEST(Registration, WorksFromAnotherFolderOnceTheRegisteredOneIsGone) {
 TEST(Registration, AFailedRegistrationTakesBackWhatItWrote) {
   ASSERT_EQ(Regsvr32(L"/s /u"), 0u);
   const std::wstring library = kMachineClasses + L"TypeLib\\" + kLibid;
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (library + L"\\9.9").c_str(), 0, nullptr,
-                            REG_OPTION_VOLATILE, KEY_WRITE, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
+  MakeKey(HKEY_LOCAL_MACHINE, library + L"\\9.9", REG_OPTION_VOLATILE);
   EXPECT_NE(Regsvr32(L"/s"), 0u);
   EXPECT_FALSE(KeyExists(std::wstring(L"CLSID\\") + kClsid));
   EXPECT_FALSE(KeyExists(kProgId));
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, library.c_str());
-  Regsvr32(L"/s /u");
 }
 
 // Where a user has classes of the same names, HKEY_CLASSES_ROOT leads into the user's keys:
@@ -643,44 +642,33 @@ TEST(Registration, TheMachinesLibraryGoesUnderTheMachinesClassesOnly) {
   ASSERT_EQ(Regsvr32(L"/s /u"), 0u);
   HMODULE module = LoadLibraryW(OcxPath().c_str());
   ASSERT_NE(module, nullptr);
-  auto call = [module](const char* name) {
-    return reinterpret_cast<HRESULT(WINAPI*)()>(
-        reinterpret_cast<void*>(GetProcAddress(module, name)))();
-  };
   HKEY userClasses = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kUserClasses.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &userClasses, nullptr),
-            ERROR_SUCCESS);
+  RegCreateKeyExW(HKEY_CURRENT_USER, kUserClasses.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                  &userClasses, nullptr);
   ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, userClasses), ERROR_SUCCESS);
   const std::wstring library = L"TypeLib\\" + std::wstring(kLibid);
-  EXPECT_HRESULT_SUCCEEDED(call("DllRegisterServer"));
-  EXPECT_TRUE(KeyExists(kMachineClasses + library, HKEY_LOCAL_MACHINE));
-  EXPECT_FALSE(KeyExists(kUserClasses + library, HKEY_CURRENT_USER)) << "in the user's classes";
-  EXPECT_HRESULT_SUCCEEDED(call("DllUnregisterServer"));
-  EXPECT_FALSE(KeyExists(kMachineClasses + library, HKEY_LOCAL_MACHINE));
+  for (const auto& [entry, registered] :
+       {std::pair{"DllRegisterServer", true}, std::pair{"DllUnregisterServer", false}}) {
+    EXPECT_HRESULT_SUCCEEDED(reinterpret_cast<HRESULT(WINAPI*)()>(
+        reinterpret_cast<void*>(GetProcAddress(module, entry)))());
+    EXPECT_EQ(registered, KeyExists(kMachineClasses + library, HKEY_LOCAL_MACHINE)) << entry;
+    EXPECT_FALSE(KeyExists(kUserClasses + library, HKEY_CURRENT_USER)) << entry;
+  }
   RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
   RegCloseKey(userClasses);
   FreeLibrary(module);
-  RegDeleteTreeW(HKEY_CURRENT_USER, (kUserClasses + library).c_str());
 }
 
 // On 64-bit Windows the user's Interface keys are one set per registry view while TypeLib is
 // one key for both: this build's interfaces go while the other build's library stays.
 TEST(UserRegistration, RemovesItsInterfacesWhileTheOtherBuildsLibraryStays) {
-  ASSERT_EQ(Regsvr32(L"/s /u /n /i:user"), 0u);
   const std::wstring library = kUserClasses + L"TypeLib\\" + kLibid;
   const std::wstring other = library + L"\\1.0\\409\\" + (sizeof(void*) == 8 ? L"win32" : L"win64");
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, other.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                            &key, nullptr),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
   ASSERT_EQ(Regsvr32(L"/s /n /i:user"), 0u);
+  MakeKey(HKEY_CURRENT_USER, other);
   ASSERT_EQ(Regsvr32(L"/s /u /n /i:user"), 0u);
-  const std::wstring dual = kUserClasses + L"Interface\\" + kDualIid;
-  EXPECT_FALSE(KeyExists(dual, HKEY_CURRENT_USER)) << "left behind";
+  EXPECT_FALSE(KeyExists(kUserClasses + L"Interface\\" + kDualIid, HKEY_CURRENT_USER));
   EXPECT_TRUE(KeyExists(other, HKEY_CURRENT_USER)) << "the other build's library";
-  RegDeleteTreeW(HKEY_CURRENT_USER, dual.c_str());
   RegDeleteTreeW(HKEY_CURRENT_USER, library.c_str());
 }
 

@@ -71,22 +71,17 @@ TEST_F(AboutBoxTest, EveryLineOfTheAboutTextShowsWhole) {
 
 // A client that asks by DISPID through IDispatch, as late-bound screen readers do.
 TEST_F(AboutBoxTest, LateBoundClientsHearWhatTheQuestionMarkButtonDoes) {
-  constexpr IID kIidAccessible = {
-      0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
   IDispatch* object = nullptr;
-  ASSERT_EQ(S_OK, AccessibleObjectFromWindow(frmRun().cmdAbout.hWnd(), OBJID_CLIENT, kIidAccessible,
+  ASSERT_EQ(S_OK, AccessibleObjectFromWindow(frmRun().cmdAbout.hWnd(), OBJID_CLIENT, IID_IDispatch,
                                              reinterpret_cast<void**>(&object)));
-  VARIANT self{};
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
+  VARIANT self{};  // VT_EMPTY: the object itself
   DISPPARAMS params{&self, nullptr, 1, 0};
   VARIANT name{};
   const HRESULT hr = object->Invoke(DISPID_ACC_NAME, IID_NULL, LOCALE_USER_DEFAULT,
                                     DISPATCH_PROPERTYGET, &params, &name, nullptr, nullptr);
   object->Release();
   ASSERT_EQ(S_OK, hr);
-  ASSERT_EQ(VT_BSTR, name.vt);
-  EXPECT_EQ(std::wstring(L"About Wandrel4"), name.bstrVal);
+  EXPECT_EQ(std::wstring(L"About Wandrel4"), name.vt == VT_BSTR ? name.bstrVal : L"(no text)");
   VariantClear(&name);
 }
 

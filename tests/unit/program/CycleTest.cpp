@@ -189,16 +189,14 @@ TEST_F(CycleTest, TheSystemsMoveBeforeItsNewsIsNoHandButAHandAfterIs) {
   run.Clock = [&] { return now; };
   run.Screens = [&] { return screens; };
   test::Shared().stopMovement = true;
-  run.cmdRun_Click();
   run.Timermove_Timer();
-  screens = {{0, 0, 800, 600}};
-  SetCursorPos(700, 500);
-  run.Timertest_Timer();
-  EXPECT_TRUE(test::Shared().running);
-  now += core::kScreenSettleMs;
-  SetCursorPos(710, 510);
-  run.Timertest_Timer();
-  EXPECT_FALSE(test::Shared().running);
+  for (const bool hand : {false, true}) {
+    screens = {{0, 0, 800, 600}};
+    SetCursorPos(700 + 10 * hand, 500);
+    run.Timertest_Timer();
+    EXPECT_EQ(!hand, run.Timertest.Enabled()) << "the watchdog switched off";
+    now += core::kScreenSettleMs;
+  }
 }
 
 TEST_F(CycleTest, RunWindowLooksAsDesignedAndStaysOnTop) {
